@@ -1,0 +1,3 @@
+#include <wx/init.h>
+
+int main(int argc, char** argv) { return wxEntry(argc, argv); }
