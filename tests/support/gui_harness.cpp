@@ -1,0 +1,115 @@
+#include "support/gui_harness.h"
+
+#include "support/temp_dir.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <iostream>
+#include <unistd.h>
+#include <wx/apptrait.h>
+#include <wx/evtloop.h>
+
+FrameUnderTest::FrameUnderTest() : frame_(nullptr) {
+    wxGetApp().OnInit();
+    for (wxWindow* window : wxTopLevelWindows)
+        if (auto* frame = dynamic_cast<MyFrame*>(window))
+            frame_ = frame;
+    pump_until([this] { return frame_->IsShownOnScreen(); }, 2000);
+    pump_events(50);
+}
+
+FrameUnderTest::~FrameUnderTest() {
+    frame_->Destroy();
+    pump_until([this] { return wxTopLevelWindows.Find(frame_) == nullptr; }, 5000);
+}
+
+void pump_events(int ms) {
+    pump_until([] { return false; }, ms);
+}
+
+bool pump_until(const std::function<bool()>& condition, int timeout_ms) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    for (;;) {
+        wxTheApp->Yield(true);
+        if (condition())
+            return true;
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        wxMilliSleep(2);
+    }
+}
+
+StdoutCapture::StdoutCapture() {
+    std::cout.flush();
+    fflush(stdout);
+    char path[] = "/tmp/vantlow-stdout-XXXXXX";
+    int fd = mkstemp(path);
+    path_ = path;
+    saved_ = dup(STDOUT_FILENO);
+    dup2(fd, STDOUT_FILENO);
+    close(fd);
+}
+
+StdoutCapture::~StdoutCapture() {
+    std::cout.flush();
+    fflush(stdout);
+    dup2(saved_, STDOUT_FILENO);
+    close(saved_);
+    unlink(path_.c_str());
+}
+
+std::string StdoutCapture::text() const {
+    std::cout.flush();
+    fflush(stdout);
+    return read_file(path_);
+}
+
+class LogCapture::Target : public wxLog {
+  public:
+    std::vector<LoggedMessage> messages;
+
+  protected:
+    void DoLogRecord(wxLogLevel level, const wxString& msg, const wxLogRecordInfo& info) override {
+        messages.push_back({level, msg.ToStdString(wxConvUTF8), info.func ? info.func : "",
+                            info.filename ? info.filename : ""});
+    }
+};
+
+LogCapture::LogCapture() : target_(new Target) { previous_ = wxLog::SetActiveTarget(target_); }
+
+LogCapture::~LogCapture() { delete wxLog::SetActiveTarget(previous_); }
+
+const std::vector<LoggedMessage>& LogCapture::messages() const { return target_->messages; }
+
+std::vector<std::string> LogCapture::errors() const {
+    std::vector<std::string> texts;
+    for (const LoggedMessage& m : target_->messages)
+        if (m.level == wxLOG_Error)
+            texts.push_back(m.text);
+    return texts;
+}
+
+void click(wxWindow* control) {
+    wxCommandEvent event(wxEVT_BUTTON, control->GetId());
+    event.SetEventObject(control);
+    control->GetEventHandler()->ProcessEvent(event);
+}
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    if (!wxEntryStart(argc, argv)) {
+        std::fprintf(stderr, "The toolkit could not start (is there a display?)\n");
+        return 1;
+    }
+    // Message boxes would wait for a person; tests read the log through LogCapture.
+    delete wxLog::SetActiveTarget(new wxLogStderr);
+    wxEventLoopBase* loop = wxTheApp->GetTraits()->CreateEventLoop();
+    wxEventLoopBase::SetActive(loop);
+    int result = RUN_ALL_TESTS();
+    wxEventLoopBase::SetActive(nullptr);
+    delete loop;
+    wxEntryCleanup();
+    return result;
+}

@@ -1,0 +1,73 @@
+#include "app/ids.h"
+#include "app/series_page.h"
+#include "app/vantlow.h"
+#include "camera/settings_page.h"
+#include "capture/gui_bridge.h"
+#include "capture/run_state.h"
+#include "display/display.h"
+
+#include "resources/vantlow.xpm"
+
+wxBEGIN_EVENT_TABLE(MyFrame, wxFrame)
+    EVT_COMBOBOX(wxID_ANY, MyFrame::ParameterChanged)
+    EVT_NOTEBOOK_PAGE_CHANGED(wxID_ANY, MyFrame::HandleNotebookPage)
+    EVT_NOTEBOOK_PAGE_CHANGING(wxID_ANY, MyFrame::HandleNotebookPage)
+    EVT_BUTTON(ID_CAPTURE, MyFrame::CapturePressed)
+    EVT_BUTTON(ID_START, MyFrame::StartCapture)
+    EVT_BUTTON(ID_STOP, MyFrame::StopCapture)
+    EVT_MENU(wxID_EXIT, MyFrame::QuitApplication)
+    EVT_MENU(ID_DETECT_CAMERA, MyFrame::DetectCamera)
+    EVT_IDLE(MyFrame::HandleIdle)
+wxEND_EVENT_TABLE()
+
+MyFrame::MyFrame() : wxFrame(nullptr, wxID_ANY, "Vantlow") {
+    open_gui_bridge();
+    SetIcon(wxIcon(vantlow_xpm));
+
+    auto* fileMenu = new wxMenu;
+    fileMenu->Append(wxID_EXIT, "E&xit", "Quit the application");
+    fileMenu->Append(ID_DETECT_CAMERA, "&Detect Camera", "Detect camera");
+    auto* menuBar = new wxMenuBar;
+    menuBar->Append(fileMenu, "&File");
+    SetMenuBar(menuBar);
+
+    mainPanel = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                            wxTAB_TRAVERSAL | wxNO_BORDER);
+    mainSizer = new wxBoxSizer(wxVERTICAL);
+
+    notebook = new wxNotebook(mainPanel, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxNB_TOP);
+    notebook->Show(false);
+
+    wxPanel* seriesPage = create_series_page(notebook);
+    seriesPage->Bind(wxEVT_PAINT, &PaintPreview);
+    notebook->AddPage(seriesPage, "Timelapse Settings", false, -1);
+
+    notebook->AddPage(create_camera_settings_page(notebook), "Camera Settings", false, -1);
+
+    auto* galleryPage = new wxPanel(notebook, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                                    wxTAB_TRAVERSAL | wxNO_BORDER);
+    galleryPage->SetBackgroundStyle(wxBG_STYLE_PAINT);
+    galleryPage->Bind(wxEVT_PAINT, &PaintGallery);
+    notebook->AddPage(galleryPage, "Captured Images", false, -1);
+    notebook->SetSelection(0);
+
+    mainSizer->Add(notebook, 5, wxEXPAND | wxALL, 6);
+    mainSizer->Show(notebook, true);
+    mainSizer->Layout();
+
+    mainPanel->SetSizer(mainSizer);
+    mainSizer->Fit(this);
+    mainSizer->SetSizeHints(this);
+    Centre(wxBOTH);
+    CreateStatusBar();
+}
+
+void MyFrame::QuitApplication(wxCommandEvent&) { Close(false); }
+
+void MyFrame::HandleIdle(wxIdleEvent&) {
+    // Repainting is what shows newly captured pictures; not while the worker is in a pass.
+    if (!captureBusy)
+        Refresh(true, nullptr);
+}
+
+void MyFrame::HandleNotebookPage(wxBookCtrlEvent&) {}

@@ -1,0 +1,54 @@
+#include "app/series_page.h"
+
+#include "app/ids.h"
+
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+
+wxButton* captureButton = nullptr;
+wxButton* startButton = nullptr;
+wxButton* stopButton = nullptr;
+wxDirPickerCtrl* directoryPicker = nullptr;
+wxTextCtrl* intervalText = nullptr;
+wxTextCtrl* framesText = nullptr;
+wxTextCtrl* runtimeText = nullptr;
+wxTextCtrl* maxFramesText = nullptr;
+
+namespace {
+
+void add_label(wxWindow* page, const wxString& text, int x, int y) {
+    new wxStaticText(page, wxID_ANY, text, wxPoint(x, y));
+}
+
+// A setting is a label, its value field and its unit, on one row.
+wxTextCtrl* add_setting(wxWindow* page, const wxString& label, const wxString& value,
+                        const wxString& unit, const wxString& name, int x, int y) {
+    add_label(page, label, x, y + 5);
+    auto* field = new wxTextCtrl(page, wxID_ANY, value, wxPoint(x + 158, y), wxSize(60, -1), 0,
+                                 wxDefaultValidator, name);
+    add_label(page, unit, x + 222, y + 5);
+    return field;
+}
+
+} // namespace
+
+wxPanel* create_series_page(wxWindow* parent) {
+    auto* page = new wxPanel(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
+                             wxTAB_TRAVERSAL | wxNO_BORDER);
+    page->SetBackgroundStyle(wxBG_STYLE_PAINT);
+
+    captureButton = new wxButton(page, ID_CAPTURE, "Capture Image", wxPoint(20, 20));
+    startButton = new wxButton(page, ID_START, "Start", wxPoint(130, 20));
+    stopButton = new wxButton(page, ID_STOP, "Stop", wxPoint(218, 20));
+    add_label(page, "Working directory: ", 320, 28);
+    directoryPicker = new wxDirPickerCtrl(page, ID_DIRECTORY_PICKER, wxGetCwd(), wxEmptyString,
+                                          wxPoint(445, 20), wxSize(200, 34), wxDIRP_CHANGE_DIR);
+
+    intervalText = add_setting(page, "Interval: ", "5", "Seconds", "Interval", 20, 65);
+    framesText = add_setting(page, "Frames per interval: ", "1", "Frames", "Frames", 20, 95);
+    runtimeText = add_setting(page, "Maximum runtime: ", "0", "Minutes", "Runtime", 370, 65);
+    maxFramesText = add_setting(page, "Maximum frames: ", "10", "Frames", "MaxFrames", 370, 95);
+
+    new wxStaticBox(page, wxID_ANY, wxEmptyString, wxPoint(15, 125), wxSize(650, 502));
+    return page;
+}

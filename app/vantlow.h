@@ -1,0 +1,64 @@
+#pragma once
+
+#include <wx/dynarray.h>
+#include <wx/frame.h>
+#include <wx/notebook.h>
+#include <wx/panel.h>
+#include <wx/sizer.h>
+#include <wx/thread.h>
+#include <wx/wx.h>
+
+class MyThread;
+WX_DEFINE_ARRAY_PTR(MyThread*, MyThreadArray);
+
+class MyApp : public wxApp {
+  public:
+    MyApp();
+    ~MyApp() override;
+    bool OnInit() override;
+
+    // Workers that have been created and have not yet left; guarded by workerLock, as is
+    // waitingForWorkers.
+    MyThreadArray workerThreads;
+    wxMutex workerLock{wxMUTEX_RECURSIVE};
+    wxSemaphore workersDone{0, 0};
+    bool waitingForWorkers = false;
+};
+
+wxDECLARE_APP(MyApp);
+
+class MyFrame : public wxFrame {
+  public:
+    MyFrame();
+    ~MyFrame() override;
+
+    void CaptureImage();
+    MyThread* CreateThread();
+
+    void CapturePressed(wxCommandEvent& event);
+    void StartCapture(wxCommandEvent& event);
+    void StopCapture(wxCommandEvent& event);
+    void QuitApplication(wxCommandEvent& event);
+    void DetectCamera(wxCommandEvent& event);
+    void ParameterChanged(wxCommandEvent& event);
+    void HandleNotebookPage(wxBookCtrlEvent& event);
+    void HandleIdle(wxIdleEvent& event);
+
+    wxPanel* mainPanel;
+    wxNotebook* notebook;
+    wxBoxSizer* mainSizer;
+
+  private:
+    wxDECLARE_EVENT_TABLE();
+};
+
+class MyThread : public wxThread {
+  public:
+    explicit MyThread(MyFrame* frame);
+    void* Entry() override;
+    void OnExit() override;
+
+    MyFrame* ownerFrame;
+    // Which series this worker runs; a newer Start supersedes it.
+    unsigned series = 0;
+};

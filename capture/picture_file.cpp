@@ -1,0 +1,103 @@
+#include "capture/picture_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <gphoto2/gphoto2-result.h>
+#include <unistd.h>
+
+std::string local_file_name(const char* cameraName) {
+    std::string name(cameraName ? cameraName : "");
+    std::string::size_type slash = name.rfind('/');
+    if (slash != std::string::npos)
+        name.erase(0, slash + 1);
+    if (name == "." || name == "..")
+        name.clear();
+    return name;
+}
+
+namespace {
+
+// "-n" goes before the extension, so the copy keeps its type for other programs.
+std::string numbered(const std::string& name, int n) {
+    if (n == 0)
+        return name;
+    std::string::size_type dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0)
+        dot = name.size();
+    return name.substr(0, dot) + "-" + std::to_string(n) + name.substr(dot);
+}
+
+bool write_all(int fd, const char* data, unsigned long size) {
+    while (size > 0) {
+        ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= static_cast<unsigned long>(n);
+    }
+    return true;
+}
+
+// Writes the whole picture to a new hidden file in dir; returns its path, or "" on failure.
+std::string write_aside(const std::string& dir, const std::string& name, const char* data,
+                        unsigned long size) {
+    static unsigned counter = 0;
+    std::string part = dir + "/." + name + ".part-" + std::to_string(getpid()) + "-" +
+                       std::to_string(++counter);
+    int fd = open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return "";
+    bool ok = write_all(fd, data, size) && fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    if (!ok) {
+        unlink(part.c_str());
+        return "";
+    }
+    return part;
+}
+
+// Gives the written file its final name unless that name is taken. Returns 0, EEXIST, or
+// another errno.
+int move_into_place(const std::string& part, const std::string& target) {
+    if (renameat2(AT_FDCWD, part.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // Filesystems without no-replace renames still refuse to link over an existing name.
+    if (link(part.c_str(), target.c_str()) != 0)
+        return errno;
+    unlink(part.c_str());
+    return 0;
+}
+
+} // namespace
+
+int save_picture(CameraFile* file, const std::string& dir, const std::string& name,
+                 std::string* written) {
+    // Without a folder the path would start at the root of the filesystem.
+    if (name.empty() || dir.empty())
+        return GP_ERROR_BAD_PARAMETERS;
+    const char* data = nullptr;
+    unsigned long size = 0;
+    int result = gp_file_get_data_and_size(file, &data, &size);
+    if (result != GP_OK)
+        return result;
+    std::string part = write_aside(dir, name, data, size);
+    if (part.empty())
+        return GP_ERROR;
+    for (int n = 0; n < 100000; ++n) {
+        std::string target = dir + "/" + numbered(name, n);
+        int error = move_into_place(part, target);
+        if (error == 0) {
+            *written = target;
+            return GP_OK;
+        }
+        if (error != EEXIST)
+            break;
+    }
+    unlink(part.c_str());
+    return GP_ERROR;
+}

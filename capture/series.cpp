@@ -1,0 +1,222 @@
+#include "app/series_page.h"
+#include "app/vantlow.h"
+#include "capture/gui_bridge.h"
+#include "capture/run_state.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <ctime>
+#include <cwchar>
+#include <iostream>
+#include <mutex>
+#include <sstream>
+
+std::atomic<bool> captureRunning{false};
+std::atomic<bool> captureBusy{false};
+std::atomic<std::int32_t> frameCount{0};
+
+namespace {
+
+// A worker owns the run state only while its series is the newest one: Start pressed while a
+// stopped worker still sleeps begins a new series, and the old worker must leave it alone.
+std::mutex seriesMutex;
+unsigned newestSeries = 0;
+unsigned stoppedSeries = 0; // the newest series that Stop was pressed for
+
+struct SeriesSettings {
+    wxString interval;
+    wxString runtime;
+    wxString maxFrames;
+};
+
+// Reads a whole decimal number. On failure the leading number is kept, and a text with no
+// number, or one out of range, gives 0.
+bool read_long(const wxString& text, long* value) {
+    const wchar_t* start = text.wc_str();
+    wchar_t* end = nullptr;
+    errno = 0;
+    *value = std::wcstol(start, &end, 10);
+    if (end == start || errno == ERANGE) {
+        *value = 0;
+        return false;
+    }
+    return *end == L'\0';
+}
+
+long read_setting(const wxString& text, const char* error, std::ostream& console) {
+    long value;
+    if (!read_long(text, &value))
+        console << error << std::endl;
+    return value;
+}
+
+// Console text of the worker is written on the GUI thread, in order with everything else.
+void say(MyThread* worker, const std::string& text) {
+    if (!text.empty())
+        run_on_gui_thread(worker->ownerFrame, [&text] { std::cout << text; });
+}
+
+} // namespace
+
+MyThread::MyThread(MyFrame* frame) : wxThread(wxTHREAD_DETACHED), ownerFrame(frame) {}
+
+void* MyThread::Entry() {
+    auto current = [this] { return series == newestSeries; };
+    SeriesSettings settings;
+    time_t start = 0;
+    bool readable = run_on_gui_thread(ownerFrame, [&] {
+        std::lock_guard<std::mutex> lock(seriesMutex);
+        if (current())
+            frameCount = 0;
+        start = time(nullptr);
+        settings = {intervalText->GetValue(), runtimeText->GetValue(),
+                    maxFramesText->GetValue()};
+    });
+    if (!readable)
+        return nullptr;
+
+    std::ostringstream errors;
+    long interval;
+    bool intervalRead = read_long(settings.interval, &interval);
+    // The pause is a 32-bit count of seconds; anything outside it would sleep for decades.
+    if (interval < 0 || static_cast<unsigned long>(interval) > UINT32_MAX) {
+        intervalRead = false;
+        interval = 0;
+    }
+    if (!intervalRead)
+        errors << "Error getting interval" << std::endl;
+    long runtime = read_setting(settings.runtime, "Error getting runtime", errors);
+    long maxFrames = read_setting(settings.maxFrames, "Error getting max frames", errors);
+
+    run_on_gui_thread(ownerFrame, [&] {
+        std::cout << errors.str();
+        std::lock_guard<std::mutex> lock(seriesMutex);
+        // A Stop pressed before this point still counts.
+        if (current() && stoppedSeries != series) {
+            captureRunning = true;
+            startButton->Enable(false);
+        }
+    });
+
+    for (;;) {
+        {
+            std::lock_guard<std::mutex> lock(seriesMutex);
+            if (!captureRunning || !current())
+                break;
+            captureBusy = true;
+        }
+        run_on_gui_thread(ownerFrame, [this, &current] {
+            if (current())
+                ownerFrame->CaptureImage();
+        });
+        std::ostringstream sleeping;
+        {
+            std::lock_guard<std::mutex> lock(seriesMutex);
+            if (current())
+                captureBusy = false;
+            if (captureRunning && current())
+                sleeping << "Sleeping for " << interval << " seconds... ";
+        }
+        say(this, sleeping.str());
+        pause_unless_closed(static_cast<unsigned long>(interval));
+
+        std::ostringstream after;
+        {
+            std::lock_guard<std::mutex> lock(seriesMutex);
+            if (!current())
+                break;
+            if (captureRunning)
+                after << "done." << std::endl << std::endl;
+            if (maxFrames != 0 && static_cast<long>(frameCount) >= maxFrames) {
+                after << maxFrames << " frames captured - stopping capture." << std::endl;
+                captureRunning = false;
+            }
+            if (runtime != 0 && static_cast<int>((time(nullptr) - start) / 60) >= runtime) {
+                after << runtime << " minutes have elapsed - stopping capture." << std::endl;
+                captureRunning = false;
+            }
+        }
+        say(this, after.str());
+    }
+
+    run_on_gui_thread(ownerFrame, [&] {
+        if (!current())
+            return;
+        captureButton->Enable(true);
+        startButton->Enable(true);
+        stopButton->Enable(false);
+    });
+    return nullptr;
+}
+
+void MyThread::OnExit() {
+    MyApp& app = wxGetApp();
+    wxMutexLocker lock(app.workerLock);
+    if (app.workerThreads.Index(this) != wxNOT_FOUND)
+        app.workerThreads.Remove(this);
+    if (app.workerThreads.IsEmpty() && app.waitingForWorkers) {
+        app.waitingForWorkers = false;
+        app.workersDone.Post();
+    }
+}
+
+MyThread* MyFrame::CreateThread() {
+    auto* worker = new MyThread(this);
+    if (worker->Create(0) != wxTHREAD_NO_ERROR)
+        wxLogError("Can't create thread!");
+    {
+        std::lock_guard<std::mutex> lock(seriesMutex);
+        worker->series = ++newestSeries;
+    }
+    MyApp& app = wxGetApp();
+    wxMutexLocker lock(app.workerLock);
+    app.workerThreads.Add(worker);
+    return worker;
+}
+
+void MyFrame::StartCapture(wxCommandEvent&) {
+    std::cout << "Starting capture." << std::endl << std::endl;
+    captureButton->Enable(false);
+    stopButton->Enable(true);
+    MyThread* worker = CreateThread();
+    if (worker->Run() != wxTHREAD_NO_ERROR)
+        wxLogError("Can't start thread!");
+}
+
+void MyFrame::StopCapture(wxCommandEvent&) {
+    std::cout << std::endl << "Stopping capture." << std::endl << std::endl;
+    {
+        std::lock_guard<std::mutex> lock(seriesMutex);
+        stoppedSeries = newestSeries;
+        captureRunning = false;
+        captureBusy = false;
+        frameCount = 0;
+    }
+    captureButton->Enable(true);
+    startButton->Enable(true);
+    stopButton->Enable(false);
+
+    MyApp& app = wxGetApp();
+    // Held across Delete: the worker cannot leave the registry, and so cannot destroy
+    // itself, while it is being marked.
+    wxMutexLocker lock(app.workerLock);
+    if (app.workerThreads.IsEmpty())
+        wxLogError("No thread to stop!");
+    else
+        app.workerThreads.Last()->Delete();
+}
+
+MyFrame::~MyFrame() {
+    // Nothing may reach this window once it is gone: end the series and let the workers go.
+    close_gui_bridge();
+    captureRunning = false;
+    MyApp& app = wxGetApp();
+    {
+        wxMutexLocker lock(app.workerLock);
+        if (app.workerThreads.IsEmpty())
+            return;
+        app.waitingForWorkers = true;
+    }
+    app.workersDone.WaitTimeout(5000);
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "app/vantlow.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Builds the real main window the way the program does at start-up (MyApp::OnInit), under
+// whatever simulated camera scenario is set, and destroys it again.
+class FrameUnderTest {
+  public:
+    FrameUnderTest();
+    ~FrameUnderTest();
+    FrameUnderTest(const FrameUnderTest&) = delete;
+    FrameUnderTest& operator=(const FrameUnderTest&) = delete;
+
+    MyFrame* get() const { return frame_; }
+    MyFrame* operator->() const { return frame_; }
+
+  private:
+    MyFrame* frame_;
+};
+
+// Runs the toolkit's event loop for a while, or until the condition holds.
+void pump_events(int ms);
+bool pump_until(const std::function<bool()>& condition, int timeout_ms);
+
+// Everything written to standard output while it lives, from any thread.
+class StdoutCapture {
+  public:
+    StdoutCapture();
+    ~StdoutCapture();
+    StdoutCapture(const StdoutCapture&) = delete;
+    StdoutCapture& operator=(const StdoutCapture&) = delete;
+
+    std::string text() const;
+
+  private:
+    int saved_;
+    std::string path_;
+};
+
+struct LoggedMessage {
+    wxLogLevel level;
+    std::string text;
+    std::string function;
+    std::string file;
+};
+
+// Records log messages (which the program would show as message boxes) while it lives.
+class LogCapture {
+  public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    const std::vector<LoggedMessage>& messages() const;
+    std::vector<std::string> errors() const;
+
+  private:
+    class Target;
+    Target* target_;
+    wxLog* previous_;
+};
+
+// The control of the given window name below the window, or null.
+template <class Control> Control* find_control(wxWindow* parent, const wxString& name) {
+    return dynamic_cast<Control*>(wxWindow::FindWindowByName(name, parent));
+}
+
+// Delivers a command event to a control as if the user had used it.
+void click(wxWindow* control);
