@@ -1,13 +1,9 @@
 #include "support/gui_harness.h"
 
-#include "support/temp_dir.h"
-
 #include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <iostream>
-#include <unistd.h>
 #include <wx/apptrait.h>
 #include <wx/evtloop.h>
 
@@ -41,30 +37,9 @@ bool pump_until(const std::function<bool()>& condition, int timeout_ms) {
     }
 }
 
-StdoutCapture::StdoutCapture() {
-    std::cout.flush();
-    fflush(stdout);
-    char path[] = "/tmp/vantlow-stdout-XXXXXX";
-    int fd = mkstemp(path);
-    path_ = path;
-    saved_ = dup(STDOUT_FILENO);
-    dup2(fd, STDOUT_FILENO);
-    close(fd);
-}
+StdoutCapture::StdoutCapture() : saved_(std::cout.rdbuf(buffer_.rdbuf())) {}
 
-StdoutCapture::~StdoutCapture() {
-    std::cout.flush();
-    fflush(stdout);
-    dup2(saved_, STDOUT_FILENO);
-    close(saved_);
-    unlink(path_.c_str());
-}
-
-std::string StdoutCapture::text() const {
-    std::cout.flush();
-    fflush(stdout);
-    return read_file(path_);
-}
+StdoutCapture::~StdoutCapture() { std::cout.rdbuf(saved_); }
 
 class LogCapture::Target : public wxLog {
   public:
@@ -97,12 +72,25 @@ void click(wxWindow* control) {
     control->GetEventHandler()->ProcessEvent(event);
 }
 
+namespace {
+
+// An assertion of the toolkit would otherwise wait in a dialog for a person.
+void fail_on_assert(const wxString& file, int line, const wxString& func, const wxString& cond,
+                    const wxString& msg) {
+    ADD_FAILURE_AT(file.utf8_str(), line)
+        << "toolkit assertion in " << func.utf8_str() << ": " << cond.utf8_str() << " "
+        << msg.utf8_str();
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     if (!wxEntryStart(argc, argv)) {
         std::fprintf(stderr, "The toolkit could not start (is there a display?)\n");
         return 1;
     }
+    wxSetAssertHandler(fail_on_assert);
     // Message boxes would wait for a person; tests read the log through LogCapture.
     delete wxLog::SetActiveTarget(new wxLogStderr);
     wxEventLoopBase* loop = wxTheApp->GetTraits()->CreateEventLoop();

@@ -3,6 +3,7 @@
 #include "app/vantlow.h"
 
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,8 @@ class FrameUnderTest {
 void pump_events(int ms);
 bool pump_until(const std::function<bool()>& condition, int timeout_ms);
 
-// Everything written to standard output while it lives, from any thread.
+// Everything the program writes to std::cout while it lives. The program writes its console
+// only from the GUI thread; the test framework's own output still reaches the terminal.
 class StdoutCapture {
   public:
     StdoutCapture();
@@ -34,11 +36,11 @@ class StdoutCapture {
     StdoutCapture(const StdoutCapture&) = delete;
     StdoutCapture& operator=(const StdoutCapture&) = delete;
 
-    std::string text() const;
+    std::string text() const { return buffer_.str(); }
 
   private:
-    int saved_;
-    std::string path_;
+    std::ostringstream buffer_;
+    std::streambuf* saved_;
 };
 
 struct LoggedMessage {

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The real program with no camera: its window, its error message, and File > Exit.
+set -u
+VANTLOW=$1
+. "$(dirname "$0")/../e2e/lib.sh"
+export SIMCAM_SCENARIO="$SIMCAM_SCENARIOS/absent.scenario"
+
+for args in "" "--bogus-option extra words"; do
+  # shellcheck disable=SC2086
+  start_app $args
+  main=$(wait_window Vantlow) || fail "no window titled Vantlow (args: '$args')"
+  [ "$(window_size "$main")" = 690x720 ] || fail "window is $(window_size "$main"), not 690x720"
+
+  # With no camera the program says what to do, in a message box that must be dismissed.
+  box=$(wait_window "vantlow Error") || fail "no error message box"
+  keys "$box" Return
+  sleep 0.5
+
+  keys "$main" alt+f
+  sleep 0.5
+  keys "$main" x
+  wait_exit 10
+  [ "$exit_status" = 0 ] || fail "File > Exit ended the program with status '$exit_status' (args: '$args')"
+  grep -q "Failed to initialise camera:	-105" "$work/stdout" || fail "no -105 line on the console"
+  grep -qi usage "$work/stdout" "$work/stderr" && fail "arguments produced a usage text"
+done
+echo "end to end: ok"
