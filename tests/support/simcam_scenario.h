@@ -2,6 +2,7 @@
 
 #include "support/temp_dir.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,4 +26,5 @@ class SimcamScenario {
     TempDir dir_;
     std::string path_;
     std::string log_path_;
+    std::optional<std::string> previous_;
 };

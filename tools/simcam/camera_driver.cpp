@@ -1,0 +1,187 @@
+// The simulated camera as a libgphoto2 camera driver. Its state lives in this module and
+// outlasts gp_camera_exit, as a real camera's memory does, until the scenario changes.
+
+#include "camera_identity.h"
+#include "config_widgets.h"
+#include "driver_export.h"
+#include "folder_path.h"
+#include "op_log.h"
+#include "picture.h"
+#include "picture_store.h"
+#include "scenario_source.h"
+
+#include <gphoto2/gphoto2-library.h>
+#include <gphoto2/gphoto2-result.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace simcam {
+namespace {
+
+struct Memory {
+    ScenarioSource source;
+    ConfigNode config;
+    PictureStore pictures;
+    int next_frame = 1;
+    // Calls since the scenario was loaded, which its failure rules count.
+    int captures = 0;
+    int downloads = 0;
+    int deletes = 0;
+
+    const Scenario& scenario() const { return source.scenario(); }
+
+    void reload_if_changed() {
+        if (!source.refresh())
+            return;
+        config = scenario().config;
+        pictures.clear();
+        next_frame = scenario().capture_counter;
+        captures = downloads = deletes = 0;
+    }
+};
+
+Memory memory;
+
+// Writes the operation's log line and passes its result on.
+int logged(int result, const std::string& operation, const std::string& path = "") {
+    std::string line = operation;
+    if (result != GP_OK)
+        line += " failed " + std::to_string(result);
+    if (!path.empty())
+        line += " " + path;
+    log_operation(memory.scenario().log_path, line);
+    return result;
+}
+
+int exit_camera(Camera*, GPContext*) {
+    return logged(GP_OK, "exit");
+}
+
+int get_config(Camera*, CameraWidget** window, GPContext*) {
+    const int error = memory.scenario().get_config_error;
+    if (error == GP_OK)
+        *window = make_widgets(memory.config);
+    return logged(error, "get_config");
+}
+
+int set_config(Camera*, CameraWidget* window, GPContext*) {
+    const int error = memory.scenario().set_config_error;
+    if (error != GP_OK)
+        return logged(error, "set_config");
+    std::string line = "set_config";
+    for (const std::string& change : take_values(window, memory.config))
+        line += "\t" + change;
+    log_operation(memory.scenario().log_path, line);
+    return GP_OK;
+}
+
+int capture(Camera* camera, CameraCaptureType type, CameraFilePath* path, GPContext* context) {
+    if (type != GP_CAPTURE_IMAGE)
+        return GP_ERROR_NOT_SUPPORTED;
+    const Scenario& scenario = memory.scenario();
+    std::this_thread::sleep_for(std::chrono::milliseconds(scenario.capture_delay_ms));
+    const int error = failure_for(scenario.capture_fails, ++memory.captures);
+    if (error != GP_OK)
+        return logged(error, "capture");
+
+    const int frame = memory.next_frame++;
+    const std::string& folder = scenario.capture_folder;
+    const std::string name = scenario.capture_fixed.empty() ? scenario.capture_name.format(frame)
+                                                            : scenario.capture_fixed;
+    memory.pictures.put(folder, name, frame);
+    const int appended = gp_filesystem_append(camera->fs, folder.c_str(), name.c_str(), context);
+    if (appended < GP_OK && appended != GP_ERROR_FILE_EXISTS)
+        return appended;
+    std::snprintf(path->folder, sizeof path->folder, "%s", folder.c_str());
+    std::snprintf(path->name, sizeof path->name, "%s", name.c_str());
+    return logged(GP_OK, "capture", join_path(folder, name));
+}
+
+int list_files(CameraFilesystem*, const char* folder, CameraList* list, void*, GPContext*) {
+    for (const std::string& name : memory.pictures.files(normal_folder(folder)))
+        gp_list_append(list, name.c_str(), nullptr);
+    return GP_OK;
+}
+
+int list_folders(CameraFilesystem*, const char* folder, CameraList* list, void*, GPContext*) {
+    for (const std::string& name :
+         memory.pictures.subfolders(normal_folder(folder), memory.scenario().capture_folder))
+        gp_list_append(list, name.c_str(), nullptr);
+    return GP_OK;
+}
+
+int get_file(CameraFilesystem*, const char* given_folder, const char* name, CameraFileType type,
+             CameraFile* file, void*, GPContext*) {
+    if (type != GP_FILE_TYPE_NORMAL)
+        return GP_ERROR_NOT_SUPPORTED;
+    const std::string folder = normal_folder(given_folder);
+    const std::string path = join_path(folder, name);
+    const PictureSpec& picture = memory.scenario().picture;
+    int error = failure_for(memory.scenario().download_fails, ++memory.downloads);
+    const int frame = memory.pictures.frame(folder, name);
+    if (error == GP_OK && frame < 0)
+        error = GP_ERROR_FILE_NOT_FOUND;
+    if (error != GP_OK)
+        return logged(error, "file_get", path);
+
+    const std::string bytes = picture.raw ? make_raw(frame, picture.raw_size)
+                                          : make_jpeg(frame, picture.width, picture.height);
+    if (!picture.raw && bytes.empty())
+        return logged(GP_ERROR_NO_MEMORY, "file_get", path);
+    gp_file_set_mime_type(file, picture.raw ? GP_MIME_RAW : GP_MIME_JPEG);
+    gp_file_append(file, bytes.data(), bytes.size());
+    return logged(GP_OK, "file_get", path);
+}
+
+int delete_file(CameraFilesystem*, const char* given_folder, const char* name, void*, GPContext*) {
+    const std::string folder = normal_folder(given_folder);
+    int error = failure_for(memory.scenario().delete_fails, ++memory.deletes);
+    if (error == GP_OK && !memory.pictures.remove(folder, name))
+        error = GP_ERROR_FILE_NOT_FOUND;
+    return logged(error, "file_delete", join_path(folder, name));
+}
+
+} // namespace
+} // namespace simcam
+
+SIMCAM_EXPORT int camera_id(CameraText* id) {
+    std::snprintf(id->text, sizeof id->text, "simcam");
+    return GP_OK;
+}
+
+SIMCAM_EXPORT int camera_abilities(CameraAbilitiesList* list) {
+    CameraAbilities abilities = {};
+    std::snprintf(abilities.model, sizeof abilities.model, "%s", simcam::kModel);
+    abilities.status = GP_DRIVER_STATUS_PRODUCTION;
+    abilities.port = GP_PORT_USB;
+    abilities.usb_vendor = simcam::kUsbVendor;
+    abilities.usb_product = simcam::kUsbProduct;
+    abilities.operations =
+        static_cast<CameraOperation>(GP_OPERATION_CAPTURE_IMAGE | GP_OPERATION_CONFIG);
+    abilities.file_operations = GP_FILE_OPERATION_DELETE;
+    abilities.folder_operations = GP_FOLDER_OPERATION_NONE;
+    abilities.device_type = GP_DEVICE_STILL_CAMERA;
+    return gp_abilities_list_append(list, abilities);
+}
+
+SIMCAM_EXPORT int camera_init(Camera* camera, GPContext*) {
+    using namespace simcam;
+    memory.reload_if_changed();
+    const int error = memory.scenario().init_error;
+    if (error != GP_OK)
+        return logged(error, "init");
+
+    camera->functions->exit = exit_camera;
+    camera->functions->get_config = get_config;
+    camera->functions->set_config = set_config;
+    camera->functions->capture = capture;
+    CameraFilesystemFuncs functions = {};
+    functions.file_list_func = list_files;
+    functions.folder_list_func = list_folders;
+    functions.get_file_func = get_file;
+    functions.del_file_func = delete_file;
+    const int result = gp_filesystem_set_funcs(camera->fs, &functions, nullptr);
+    return logged(result, "init");
+}

@@ -1,0 +1,4 @@
+#pragma once
+
+// The drivers are built with hidden symbols; libgphoto2 finds only what is marked with this.
+#define SIMCAM_EXPORT extern "C" __attribute__((visibility("default")))

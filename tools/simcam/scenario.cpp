@@ -1,0 +1,308 @@
+#include "scenario.h"
+
+#include "folder_path.h"
+#include "scenario_tokens.h"
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+
+namespace simcam {
+namespace {
+
+// What a camera without a config block offers, modelled on a typical DSLR.
+const char* const kDefaultConfig = R"(
+config "Camera and Driver Configuration"
+  section settings "Camera Settings"
+    text owner "Owner Name" value=""
+    toggle capture "Capture" value=0
+    date datetime "Camera Date and Time" value=1735689600
+  end
+  section imgsettings "Image Settings"
+    radio imageformat "Image Format" value="Large Fine JPEG" choice="Large Fine JPEG" choice="Large Normal JPEG" choice="Medium Fine JPEG" choice="Small Fine JPEG" choice=RAW choice="RAW + Large Fine JPEG"
+    radio iso "ISO Speed" value=100 choice=Auto choice=100 choice=200 choice=400 choice=800 choice=1600
+    radio whitebalance "WhiteBalance" value=Auto choice=Auto choice=Daylight choice=Shadow choice=Cloudy choice=Tungsten choice=Fluorescent choice=Flash
+  end
+  section capturesettings "Capture Settings"
+    radio shutterspeed "Shutter Speed" value=1/125 choice=bulb choice=30 choice=15 choice=8 choice=4 choice=2 choice=1 choice=1/2 choice=1/4 choice=1/8 choice=1/15 choice=1/30 choice=1/60 choice=1/125 choice=1/250 choice=1/500 choice=1/1000 choice=1/2000 choice=1/4000
+    radio aperture "Aperture" value=5.6 choice=2.8 choice=4 choice=5.6 choice=8 choice=11 choice=16 choice=22
+    menu focusmode "Focus Mode" value="One Shot" choice=Manual choice="One Shot" choice="AI Focus" choice="AI Servo"
+    range exposurecompensation "Exposure Compensation" value=0 min=-3 max=3 step=0.5
+  end
+  section actions "Camera Actions"
+    button autofocusdrive "Autofocus Drive"
+  end
+end
+)";
+
+bool to_int(const std::string& text, int& out) {
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    long value = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0' || errno != 0 || value < INT_MIN || value > INT_MAX)
+        return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+bool to_float(const std::string& text, float& out) {
+    if (text.empty())
+        return false;
+    char* end = nullptr;
+    float value = std::strtof(text.c_str(), &end);
+    if (*end != '\0' || !std::isfinite(value))
+        return false;
+    out = value;
+    return true;
+}
+
+std::string word_of(const Token& token) {
+    return token.has_key ? token.key + "=" + token.value : token.value;
+}
+
+bool widget_type(const std::string& word, CameraWidgetType& type) {
+    static const std::map<std::string, CameraWidgetType> types = {
+        {"window", GP_WIDGET_WINDOW}, {"section", GP_WIDGET_SECTION}, {"text", GP_WIDGET_TEXT},
+        {"range", GP_WIDGET_RANGE},   {"toggle", GP_WIDGET_TOGGLE},   {"radio", GP_WIDGET_RADIO},
+        {"menu", GP_WIDGET_MENU},     {"button", GP_WIDGET_BUTTON},   {"date", GP_WIDGET_DATE}};
+    auto found = types.find(word);
+    if (found == types.end())
+        return false;
+    type = found->second;
+    return true;
+}
+
+class Parser {
+  public:
+    Scenario run(const std::string& text);
+
+  private:
+    void line(const std::vector<Token>& tokens);
+    void directive(const std::string& word, const std::vector<std::string>& args);
+    void widget(CameraWidgetType type, const std::vector<Token>& args);
+    bool canonical_value(ConfigNode& node);
+    void warn(const std::string& message) const;
+
+    Scenario scenario_;
+    std::vector<ConfigNode*> open_;
+    bool has_config_ = false;
+    int line_number_ = 0;
+    std::string line_text_;
+};
+
+const ConfigNode& default_config() {
+    static const ConfigNode config = Parser().run(kDefaultConfig).config;
+    return config;
+}
+
+Scenario Parser::run(const std::string& text) {
+    std::istringstream lines(text);
+    while (std::getline(lines, line_text_)) {
+        ++line_number_;
+        if (!line_text_.empty() && line_text_.back() == '\r')
+            line_text_.pop_back();
+        std::vector<Token> tokens = split_tokens(line_text_);
+        if (!tokens.empty())
+            line(tokens);
+    }
+    if (!open_.empty())
+        warn("config block not closed with 'end'");
+    if (!has_config_)
+        scenario_.config = default_config();
+    return scenario_;
+}
+
+void Parser::line(const std::vector<Token>& tokens) {
+    const std::string word = word_of(tokens[0]);
+    const std::vector<Token> rest(tokens.begin() + 1, tokens.end());
+    CameraWidgetType type;
+    if (word == "config") {
+        if (!open_.empty())
+            warn("config block inside a config block (the first one is dropped)");
+        scenario_.config = ConfigNode{};
+        scenario_.config.name = "main";
+        scenario_.config.label = rest.empty() ? "" : rest[0].value;
+        open_.assign(1, &scenario_.config);
+        has_config_ = true;
+    } else if (word == "end") {
+        if (open_.empty())
+            warn("'end' outside a config block (ignored)");
+        else
+            open_.pop_back();
+    } else if (widget_type(word, type)) {
+        widget(type, rest);
+    } else {
+        std::vector<std::string> args;
+        for (const Token& token : rest)
+            args.push_back(word_of(token));
+        directive(word, args);
+    }
+}
+
+void Parser::directive(const std::string& word, const std::vector<std::string>& args) {
+    static const std::map<std::string, int Scenario::*> codes = {
+        {"open-error", &Scenario::open_error},
+        {"init-error", &Scenario::init_error},
+        {"get-config-error", &Scenario::get_config_error},
+        {"set-config-error", &Scenario::set_config_error}};
+    static const std::map<std::string, std::vector<FailRule> Scenario::*> fails = {
+        {"capture-fail", &Scenario::capture_fails},
+        {"download-fail", &Scenario::download_fails},
+        {"delete-fail", &Scenario::delete_fails}};
+    const std::string from_suffix = "-from";
+    const bool onwards =
+        word.size() > from_suffix.size() &&
+        word.compare(word.size() - from_suffix.size(), std::string::npos, from_suffix) == 0;
+    const auto fail = fails.find(onwards ? word.substr(0, word.size() - from_suffix.size()) : word);
+
+    int number = 0;
+    int code = 0;
+    bool usable = false;
+    if (auto found = codes.find(word); found != codes.end()) {
+        usable = args.size() == 1 && to_int(args[0], code) && code <= 0;
+        if (usable)
+            scenario_.*(found->second) = code;
+    } else if (fail != fails.end()) {
+        usable = args.size() == 2 && to_int(args[0], number) && number >= 1 &&
+                 to_int(args[1], code) && code < 0;
+        if (usable)
+            (scenario_.*(fail->second)).push_back(FailRule{number, code, onwards});
+    } else if (word == "presence") {
+        usable = args.size() == 1 && (args[0] == "present" || args[0] == "absent");
+        if (usable)
+            scenario_.present = args[0] == "present";
+    } else if (word == "capture-folder") {
+        usable = args.size() == 1 && !args[0].empty() && args[0][0] == '/';
+        if (usable)
+            scenario_.capture_folder = normal_folder(args[0]);
+    } else if (word == "capture-name") {
+        std::optional<NamePattern> pattern;
+        usable = args.size() == 1 && (pattern = NamePattern::parse(args[0]));
+        if (usable)
+            scenario_.capture_name = *pattern;
+    } else if (word == "capture-counter" || word == "capture-delay-ms") {
+        usable = args.size() == 1 && to_int(args[0], number) && number >= 0;
+        if (usable)
+            (word == "capture-counter" ? scenario_.capture_counter : scenario_.capture_delay_ms) =
+                number;
+    } else if (word == "capture-fixed") {
+        usable = args.size() == 1 && !args[0].empty() && args[0].find('/') == std::string::npos;
+        if (usable)
+            scenario_.capture_fixed = args[0];
+    } else if (word == "picture") {
+        // Bounds keep a typo from asking for gigabytes.
+        const int limit = 20000;
+        int width = 0, height = 0;
+        if (args.size() == 3 && args[0] == "jpeg" && to_int(args[1], width) &&
+            to_int(args[2], height) && width >= 1 && height >= 1 && width <= limit &&
+            height <= limit) {
+            scenario_.picture = PictureSpec{false, width, height, 0};
+            usable = true;
+        } else if (args.size() == 2 && args[0] == "raw" && to_int(args[1], number) && number >= 0 &&
+                   number <= 512 * 1024 * 1024) {
+            scenario_.picture = PictureSpec{true, 0, 0, number};
+            usable = true;
+        }
+    } else if (word == "log") {
+        usable = args.size() == 1 && !args[0].empty();
+        if (usable)
+            scenario_.log_path = args[0];
+    } else {
+        warn("unknown directive '" + word + "' (ignored)");
+        return;
+    }
+    if (!usable)
+        warn("unusable '" + word + "' line (ignored)");
+}
+
+void Parser::widget(CameraWidgetType type, const std::vector<Token>& args) {
+    if (open_.empty()) {
+        warn("widget outside a config block (ignored)");
+        return;
+    }
+    ConfigNode node;
+    node.type = type;
+    std::vector<std::string> positional;
+    for (const Token& token : args) {
+        if (!token.has_key) {
+            positional.push_back(token.value);
+        } else if (token.key == "value") {
+            node.value = token.value;
+        } else if (token.key == "choice") {
+            node.choices.push_back(token.value);
+        } else if (token.key == "min" || token.key == "max" || token.key == "step") {
+            float& limit = token.key == "min"   ? node.min
+                           : token.key == "max" ? node.max
+                                                : node.step;
+            if (!to_float(token.value, limit)) {
+                warn("'" + token.key + "' is not a number (widget ignored)");
+                return;
+            }
+        } else {
+            warn("unknown key '" + token.key + "' (ignored)");
+        }
+    }
+    if (positional.size() > 2)
+        warn("extra words after the label (ignored)");
+    node.name = positional.empty() ? "" : positional[0];
+    node.label = positional.size() < 2 ? node.name : positional[1];
+    if (!canonical_value(node))
+        return;
+    ConfigNode* parent = open_.back();
+    parent->children.push_back(std::move(node));
+    if (type == GP_WIDGET_WINDOW || type == GP_WIDGET_SECTION)
+        open_.push_back(&parent->children.back());
+}
+
+// Writes the value the way the operation log shows it; false (with a warning) if it is no
+// number where one is needed.
+bool Parser::canonical_value(ConfigNode& node) {
+    if (node.type == GP_WIDGET_TOGGLE || node.type == GP_WIDGET_DATE) {
+        int number = 0;
+        if (!node.value.empty() && !to_int(node.value, number)) {
+            warn("value is not an integer (widget ignored)");
+            return false;
+        }
+        node.value = std::to_string(number);
+    } else if (node.type == GP_WIDGET_RANGE) {
+        float number = node.min;
+        if (!node.value.empty() && !to_float(node.value, number)) {
+            warn("value is not a number (widget ignored)");
+            return false;
+        }
+        node.value = range_text(number);
+    }
+    return true;
+}
+
+void Parser::warn(const std::string& message) const {
+    std::fprintf(stderr, "simcam: scenario line %d: %s: %s\n", line_number_, message.c_str(),
+                 line_text_.c_str());
+}
+
+} // namespace
+
+std::string range_text(float value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+int failure_for(const std::vector<FailRule>& rules, int nth) {
+    for (const FailRule& rule : rules)
+        if (nth == rule.nth || (rule.onwards && nth > rule.nth))
+            return rule.code;
+    return GP_OK;
+}
+
+Scenario parse_scenario(const std::string& text) {
+    return Parser().run(text);
+}
+
+} // namespace simcam
