@@ -12,8 +12,7 @@ MyApp::~MyApp() = default;
 bool MyApp::OnInit() {
     wxImage::AddHandler(new wxJPEGHandler);
     MyFrame* frame = new MyFrame;
-    frame->SetSize(wxDefaultCoord, wxDefaultCoord, mainWindowSize.x, mainWindowSize.y,
-                   wxSIZE_AUTO);
+    frame->SetSize(wxDefaultCoord, wxDefaultCoord, mainWindowSize.x, mainWindowSize.y, wxSIZE_AUTO);
     frame->SetMaxSize(mainWindowSize);
     frame->SetVirtualSize(mainWindowSize);
     frame->Show(true);

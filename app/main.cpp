@@ -1,3 +1,5 @@
 #include <wx/init.h>
 
-int main(int argc, char** argv) { return wxEntry(argc, argv); }
+int main(int argc, char** argv) {
+    return wxEntry(argc, argv);
+}

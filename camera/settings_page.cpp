@@ -108,4 +108,6 @@ wxWindow* add_parameter_controls(wxWindow* page, CameraWidget* widget) {
     return page;
 }
 
-void MyFrame::ParameterChanged(wxCommandEvent&) { settingsChanged = true; }
+void MyFrame::ParameterChanged(wxCommandEvent&) {
+    settingsChanged = true;
+}

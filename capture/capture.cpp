@@ -50,7 +50,9 @@ long frames_per_pass() {
 
 } // namespace
 
-void MyFrame::CapturePressed(wxCommandEvent&) { CaptureImage(); }
+void MyFrame::CapturePressed(wxCommandEvent&) {
+    CaptureImage();
+}
 
 void MyFrame::CaptureImage() {
     if (settingsChanged)
@@ -62,8 +64,8 @@ void MyFrame::CaptureImage() {
     std::vector<CapturedFile> captured;
     for (long k = 0; k < count; ++k) {
         CameraFilePath path;
-        lastResult = gp_camera_capture(cameraHandle.camera, GP_CAPTURE_IMAGE, &path,
-                                       cameraHandle.context);
+        lastResult =
+            gp_camera_capture(cameraHandle.camera, GP_CAPTURE_IMAGE, &path, cameraHandle.context);
         if (lastResult != GP_OK) {
             std::cout << "Could not capture image:\t" << lastResult << std::endl;
             std::cout << "Check the camera and re-initialise." << std::endl;
@@ -92,9 +94,9 @@ void MyFrame::CaptureImage() {
             continue;
         CameraFile* file;
         gp_file_new(&file);
-        lastResult = gp_camera_file_get(cameraHandle.camera, entry.folder.c_str(),
-                                        entry.name.c_str(), GP_FILE_TYPE_NORMAL, file,
-                                        cameraHandle.context);
+        lastResult =
+            gp_camera_file_get(cameraHandle.camera, entry.folder.c_str(), entry.name.c_str(),
+                               GP_FILE_TYPE_NORMAL, file, cameraHandle.context);
         if (lastResult != GP_OK) {
             std::cout << "Could not retieve image:\t" << lastResult << std::endl;
             gp_file_unref(file);
@@ -105,8 +107,8 @@ void MyFrame::CaptureImage() {
         lastResult = save_picture(file, dir, name, &written);
         gp_file_unref(file);
         if (lastResult != GP_OK) {
-            std::string problem = "Couldn't write file " + dir + "/" + name +
-                                  " - check path/permissions/disk space.";
+            std::string problem =
+                "Couldn't write file " + dir + "/" + name + " - check path/permissions/disk space.";
             std::cout << problem << std::endl;
             SetStatusText("Couldn't write file " + folder + "/" + wxString::FromUTF8(name) +
                               " - check path/permissions/disk space.",

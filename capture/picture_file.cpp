@@ -45,8 +45,8 @@ bool write_all(int fd, const char* data, unsigned long size) {
 std::string write_aside(const std::string& dir, const std::string& name, const char* data,
                         unsigned long size) {
     static unsigned counter = 0;
-    std::string part = dir + "/." + name + ".part-" + std::to_string(getpid()) + "-" +
-                       std::to_string(++counter);
+    std::string part =
+        dir + "/." + name + ".part-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
     int fd = open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return "";

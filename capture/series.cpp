@@ -70,8 +70,7 @@ void* MyThread::Entry() {
         if (current())
             frameCount = 0;
         start = time(nullptr);
-        settings = {intervalText->GetValue(), runtimeText->GetValue(),
-                    maxFramesText->GetValue()};
+        settings = {intervalText->GetValue(), runtimeText->GetValue(), maxFramesText->GetValue()};
     });
     if (!readable)
         return nullptr;

@@ -18,7 +18,9 @@ class MainWindow : public testing::Test {
     FrameUnderTest frame;
 };
 
-wxWindow* series_page(MyFrame* frame) { return frame->notebook->GetPage(0); }
+wxWindow* series_page(MyFrame* frame) {
+    return frame->notebook->GetPage(0);
+}
 
 wxStaticText* label_at(wxWindow* page, const wxString& text) {
     for (wxWindow* child : page->GetChildren())
@@ -61,8 +63,8 @@ TEST_F(MainWindow, FileMenuHasExitThenDetectCameraWithTheirHelpTexts) {
     EXPECT_FALSE(detectItem->IsCheckable());
 
     // Highlighting an item is what puts its help into the status bar.
-    for (auto [id, help] : {std::pair<int, const char*>{wxID_EXIT, "Quit the application"},
-                            {30, "Detect camera"}}) {
+    for (auto [id, help] :
+         {std::pair<int, const char*>{wxID_EXIT, "Quit the application"}, {30, "Detect camera"}}) {
         wxMenuEvent highlight(wxEVT_MENU_HIGHLIGHT, id, bar->GetMenu(0));
         frame->ProcessWindowEvent(highlight);
         EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), help);
@@ -91,10 +93,9 @@ TEST_F(MainWindow, SeriesPageHoldsItsControlsAtTheirPlaces) {
         int id;
         wxPoint position;
     };
-    for (const Expected& e : {Expected{captureButton, 20, {20, 20}},
-                              Expected{startButton, 40, {130, 20}},
-                              Expected{stopButton, 50, {218, 20}},
-                              Expected{directoryPicker, 50, {445, 20}}}) {
+    for (const Expected& e :
+         {Expected{captureButton, 20, {20, 20}}, Expected{startButton, 40, {130, 20}},
+          Expected{stopButton, 50, {218, 20}}, Expected{directoryPicker, 50, {445, 20}}}) {
         ASSERT_NE(e.control, nullptr);
         EXPECT_EQ(e.control->GetParent(), page);
         EXPECT_EQ(e.control->GetId(), e.id);
@@ -116,13 +117,11 @@ TEST_F(MainWindow, SeriesPageHoldsItsControlsAtTheirPlaces) {
         const char* label;
         const char* unit;
     };
-    for (const Field& f : {Field{intervalText, "Interval", "5", {178, 65}, "Interval: ", "Seconds"},
-                           Field{framesText, "Frames", "1", {178, 95}, "Frames per interval: ",
-                                 "Frames"},
-                           Field{runtimeText, "Runtime", "0", {528, 65}, "Maximum runtime: ",
-                                 "Minutes"},
-                           Field{maxFramesText, "MaxFrames", "10", {528, 95}, "Maximum frames: ",
-                                 "Frames"}}) {
+    for (const Field& f :
+         {Field{intervalText, "Interval", "5", {178, 65}, "Interval: ", "Seconds"},
+          Field{framesText, "Frames", "1", {178, 95}, "Frames per interval: ", "Frames"},
+          Field{runtimeText, "Runtime", "0", {528, 65}, "Maximum runtime: ", "Minutes"},
+          Field{maxFramesText, "MaxFrames", "10", {528, 95}, "Maximum frames: ", "Frames"}}) {
         ASSERT_NE(f.control, nullptr);
         EXPECT_EQ(find_control<wxTextCtrl>(page, f.name), f.control);
         EXPECT_EQ(f.control->GetValue(), f.value);

@@ -58,7 +58,9 @@ void detect_camera(MyFrame* frame) {
     frame->ProcessWindowEvent(chosen);
 }
 
-std::string status_text(MyFrame* frame) { return frame->GetStatusBar()->GetStatusText(0).ToStdString(); }
+std::string status_text(MyFrame* frame) {
+    return frame->GetStatusBar()->GetStatusText(0).ToStdString();
+}
 
 struct StartUp {
     explicit StartUp(const std::string& scenario) : camera(scenario) {}

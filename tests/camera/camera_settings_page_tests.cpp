@@ -52,8 +52,7 @@ TEST_F(SettingsPage, OneRowPerRadioParameterInTreeOrder) {
                               "Found parameter: note\n"
                               "Found parameter: iso\n"
                               "\n");
-    EXPECT_EQ(parameterNames,
-              (std::vector<wxString>{"iso", "White Balance", "shutter", "iso"}));
+    EXPECT_EQ(parameterNames, (std::vector<wxString>{"iso", "White Balance", "shutter", "iso"}));
     ASSERT_EQ(parameterCombos.size(), 4u);
 
     struct Row {
@@ -97,10 +96,9 @@ TEST_F(SettingsPage, BothCheckBoxesStartChecked) {
         const char* label;
         wxPoint position;
     };
-    for (const Box& b : {Box{retrieveImageCheck, "RetrieveImage", "Retrieve image from camera.",
-                             {20, 20}},
-                         Box{deleteImageCheck, "DeleteImage", "Delete image from camera.",
-                             {20, 60}}}) {
+    for (const Box& b :
+         {Box{retrieveImageCheck, "RetrieveImage", "Retrieve image from camera.", {20, 20}},
+          Box{deleteImageCheck, "DeleteImage", "Delete image from camera.", {20, 60}}}) {
         ASSERT_NE(b.box, nullptr);
         EXPECT_EQ(find_control<wxCheckBox>(page(), b.name), b.box);
         EXPECT_EQ(b.box->GetLabel(), b.label);

@@ -39,7 +39,9 @@ bool pump_until(const std::function<bool()>& condition, int timeout_ms) {
 
 StdoutCapture::StdoutCapture() : saved_(std::cout.rdbuf(buffer_.rdbuf())) {}
 
-StdoutCapture::~StdoutCapture() { std::cout.rdbuf(saved_); }
+StdoutCapture::~StdoutCapture() {
+    std::cout.rdbuf(saved_);
+}
 
 class LogCapture::Target : public wxLog {
   public:
@@ -52,11 +54,17 @@ class LogCapture::Target : public wxLog {
     }
 };
 
-LogCapture::LogCapture() : target_(new Target) { previous_ = wxLog::SetActiveTarget(target_); }
+LogCapture::LogCapture() : target_(new Target) {
+    previous_ = wxLog::SetActiveTarget(target_);
+}
 
-LogCapture::~LogCapture() { delete wxLog::SetActiveTarget(previous_); }
+LogCapture::~LogCapture() {
+    delete wxLog::SetActiveTarget(previous_);
+}
 
-const std::vector<LoggedMessage>& LogCapture::messages() const { return target_->messages; }
+const std::vector<LoggedMessage>& LogCapture::messages() const {
+    return target_->messages;
+}
 
 std::vector<std::string> LogCapture::errors() const {
     std::vector<std::string> texts;
@@ -77,9 +85,8 @@ namespace {
 // An assertion of the toolkit would otherwise wait in a dialog for a person.
 void fail_on_assert(const wxString& file, int line, const wxString& func, const wxString& cond,
                     const wxString& msg) {
-    ADD_FAILURE_AT(file.utf8_str(), line)
-        << "toolkit assertion in " << func.utf8_str() << ": " << cond.utf8_str() << " "
-        << msg.utf8_str();
+    ADD_FAILURE_AT(file.utf8_str(), line) << "toolkit assertion in " << func.utf8_str() << ": "
+                                          << cond.utf8_str() << " " << msg.utf8_str();
 }
 
 } // namespace

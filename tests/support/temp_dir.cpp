@@ -30,4 +30,6 @@ void write_file(const std::string& path, const std::string& bytes) {
     out << bytes;
 }
 
-bool file_exists(const std::string& path) { return std::filesystem::exists(path); }
+bool file_exists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
