@@ -8,18 +8,19 @@
 
 #include "resources/vantlow.xpm"
 
-wxBEGIN_EVENT_TABLE(MyFrame, wxFrame) EVT_COMBOBOX(wxID_ANY, MyFrame::ParameterChanged)
+wxBEGIN_EVENT_TABLE(MyFrame, wxFrame)
+    EVT_COMBOBOX(wxID_ANY, MyFrame::ParameterChanged)
     EVT_NOTEBOOK_PAGE_CHANGED(wxID_ANY, MyFrame::HandleNotebookPage)
-        EVT_NOTEBOOK_PAGE_CHANGING(wxID_ANY, MyFrame::HandleNotebookPage)
-            EVT_BUTTON(ID_CAPTURE, MyFrame::CapturePressed)
-                EVT_BUTTON(ID_START, MyFrame::StartCapture)
-                    EVT_BUTTON(ID_STOP, MyFrame::StopCapture)
-                        EVT_MENU(wxID_EXIT, MyFrame::QuitApplication)
-                            EVT_MENU(ID_DETECT_CAMERA, MyFrame::DetectCamera)
-                                EVT_IDLE(MyFrame::HandleIdle) wxEND_EVENT_TABLE()
+    EVT_NOTEBOOK_PAGE_CHANGING(wxID_ANY, MyFrame::HandleNotebookPage)
+    EVT_BUTTON(ID_CAPTURE, MyFrame::CapturePressed)
+    EVT_BUTTON(ID_START, MyFrame::StartCapture)
+    EVT_BUTTON(ID_STOP, MyFrame::StopCapture)
+    EVT_MENU(wxID_EXIT, MyFrame::QuitApplication)
+    EVT_MENU(ID_DETECT_CAMERA, MyFrame::DetectCamera)
+    EVT_IDLE(MyFrame::HandleIdle)
+wxEND_EVENT_TABLE()
 
-                                    MyFrame::MyFrame()
-    : wxFrame(nullptr, wxID_ANY, "Vantlow") {
+MyFrame::MyFrame() : wxFrame(nullptr, wxID_ANY, "Vantlow") {
     open_gui_bridge();
     SetIcon(wxIcon(vantlow_xpm));
 
