@@ -1,0 +1,50 @@
+#include "display/display.h"
+#include "display/jpeg_preview_decoder.h"
+
+#include <iostream>
+#include <wx/log.h>
+
+const wxSize previewSize(640, 480);
+const wxSize thumbnailSize(90, 60);
+const std::size_t maxThumbnails = 48;
+
+wxBitmap previewBitmap;
+std::vector<wxBitmap> thumbnails;
+
+namespace {
+
+// A picture that cannot be shown is reported on the console only: the toolkit would also raise
+// a message box, one per frame of an unattended series.
+bool load_any_format(const wxString& fileName, wxImage& image) {
+    wxLogNull quiet;
+    return image.LoadFile(fileName, wxBITMAP_TYPE_ANY, -1);
+}
+
+} // namespace
+
+void show_captured_image(const wxString& fileName) {
+    wxImage image;
+    switch (decode_jpeg_reduced(fileName, previewSize, image)) {
+    case JpegDecodeResult::Decoded:
+        break;
+    case JpegDecodeResult::NotJpeg:
+    case JpegDecodeResult::Unsupported:
+        if (load_any_format(fileName, image))
+            break;
+        [[fallthrough]];
+    case JpegDecodeResult::Failed:
+        std::cout << "Couldn't load image." << std::endl;
+        return;
+    }
+    show_loaded_image(image);
+}
+
+void show_loaded_image(const wxImage& picture) {
+    // The thumbnail comes from the stretched preview, so both show the same distortion.
+    const wxImage preview = picture.Scale(previewSize.x, previewSize.y, wxIMAGE_QUALITY_NORMAL);
+    previewBitmap = wxBitmap(preview);
+    thumbnails.emplace_back(
+        preview.Scale(thumbnailSize.x, thumbnailSize.y, wxIMAGE_QUALITY_NORMAL));
+    if (thumbnails.size() > maxThumbnails)
+        thumbnails.erase(thumbnails.begin());
+}
