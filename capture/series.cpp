@@ -51,12 +51,6 @@ long read_setting(const wxString& text, const char* error, std::ostream& console
     return value;
 }
 
-// Console text of the worker is written on the GUI thread, in order with everything else.
-void say(MyThread* worker, const std::string& text) {
-    if (!text.empty())
-        run_on_gui_thread(worker->ownerFrame, [&text] { std::cout << text; });
-}
-
 } // namespace
 
 MyThread::MyThread(MyFrame* frame) : wxThread(wxTHREAD_DETACHED), ownerFrame(frame) {}
@@ -98,6 +92,8 @@ void* MyThread::Entry() {
         }
     });
 
+    // Whether the series still runs is decided where Stop is pressed, on the GUI thread, when
+    // each request is served: a Stop that comes while one waits leaves nothing after it.
     for (;;) {
         {
             std::lock_guard<std::mutex> lock(seriesMutex);
@@ -105,38 +101,43 @@ void* MyThread::Entry() {
                 break;
             captureBusy = true;
         }
-        run_on_gui_thread(ownerFrame, [this, &current] {
-            if (current())
+        bool open = run_on_gui_thread(ownerFrame, [this, &current] {
+            if (captureRunning && current())
                 ownerFrame->CaptureImage();
         });
-        std::ostringstream sleeping;
         {
             std::lock_guard<std::mutex> lock(seriesMutex);
             if (current())
                 captureBusy = false;
-            if (captureRunning && current())
-                sleeping << "Sleeping for " << interval << " seconds... ";
         }
-        say(this, sleeping.str());
+        auto sleeping = [&] {
+            std::lock_guard<std::mutex> lock(seriesMutex);
+            if (captureRunning && current())
+                std::cout << "Sleeping for " << interval << " seconds... ";
+        };
+        if (!open || !run_on_gui_thread(ownerFrame, sleeping))
+            break;
         pause_unless_closed(static_cast<unsigned long>(interval));
 
-        std::ostringstream after;
-        {
+        bool superseded = false;
+        open = run_on_gui_thread(ownerFrame, [&] {
             std::lock_guard<std::mutex> lock(seriesMutex);
-            if (!current())
-                break;
+            superseded = !current();
+            if (superseded)
+                return;
             if (captureRunning)
-                after << "done." << std::endl << std::endl;
+                std::cout << "done." << std::endl << std::endl;
             if (maxFrames != 0 && static_cast<long>(frameCount) >= maxFrames) {
-                after << maxFrames << " frames captured - stopping capture." << std::endl;
+                std::cout << maxFrames << " frames captured - stopping capture." << std::endl;
                 captureRunning = false;
             }
             if (runtime != 0 && static_cast<int>((time(nullptr) - start) / 60) >= runtime) {
-                after << runtime << " minutes have elapsed - stopping capture." << std::endl;
+                std::cout << runtime << " minutes have elapsed - stopping capture." << std::endl;
                 captureRunning = false;
             }
-        }
-        say(this, after.str());
+        });
+        if (!open || superseded)
+            break;
     }
 
     run_on_gui_thread(ownerFrame, [&] {
