@@ -35,6 +35,12 @@ TEST_F(MainWindow, OpensAt690By720AndCannotGrowBeyond) {
     EXPECT_EQ(frame->GetSize(), wxSize(690, 720));
     EXPECT_EQ(frame->GetMaxSize(), wxSize(690, 720));
     EXPECT_TRUE(frame->IsShown());
+    wxIcon icon = frame->GetIcon();
+    ASSERT_TRUE(icon.IsOk());
+    EXPECT_EQ(icon.GetWidth(), 32);
+    EXPECT_EQ(icon.GetHeight(), 32);
+    wxImage picture = wxBitmap(icon).ConvertToImage();
+    EXPECT_TRUE(picture.HasAlpha() || picture.HasMask()) << "its corners are transparent";
 
     frame->SetSize(900, 900);
     pump_events(50);
