@@ -126,8 +126,11 @@ int get_file(CameraFilesystem*, const char* given_folder, const char* name, Came
     if (error != GP_OK)
         return logged(error, "file_get", path);
 
-    const std::string bytes = picture.raw ? make_raw(frame, picture.raw_size)
-                                          : make_jpeg(frame, picture.width, picture.height);
+    const std::string bytes =
+        picture.raw ? make_raw(frame, picture.raw_size)
+        : picture.style == PictureStyle::Scene
+            ? make_scene_jpeg(frame, picture.day_frames, picture.width, picture.height)
+            : make_jpeg(frame, picture.width, picture.height);
     if (!picture.raw && bytes.empty())
         return logged(GP_ERROR_NO_MEMORY, "file_get", path);
     gp_file_set_mime_type(file, picture.raw ? GP_MIME_RAW : GP_MIME_JPEG);

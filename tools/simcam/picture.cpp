@@ -1,10 +1,12 @@
 #include "picture.h"
 
 #include <algorithm>
+#include <cmath>
 #include <csetjmp>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 #include <jpeglib.h>
@@ -54,14 +56,28 @@ struct Caption {
     std::string digits;
     int scale, left, top, width, height;
 
-    Caption(int frame, int image_width, int image_height) : digits(std::to_string(frame)) {
-        const int columns = kCell * static_cast<int>(digits.size()) - 1;
-        scale =
-            std::max(1, std::min(image_height / 3 / kGlyphHeight, image_width * 9 / 10 / columns));
-        width = columns * scale;
+    Caption(int frame, int glyph_scale) : digits(std::to_string(frame)), scale(glyph_scale) {
+        width = (kCell * static_cast<int>(digits.size()) - 1) * scale;
         height = kGlyphHeight * scale;
-        left = (image_width - width) / 2;
-        top = (image_height - height) / 2;
+        left = top = 0;
+    }
+
+    // In the middle, as large as a third of the height and nine tenths of the width allow.
+    static Caption centred(int frame, int image_width, int image_height) {
+        const int columns = kCell * static_cast<int>(std::to_string(frame).size()) - 1;
+        Caption caption(frame, std::max(1, std::min(image_height / 3 / kGlyphHeight,
+                                                    image_width * 9 / 10 / columns)));
+        caption.left = (image_width - caption.width) / 2;
+        caption.top = (image_height - caption.height) / 2;
+        return caption;
+    }
+
+    // In the top-left corner, a fifth of the height tall: big enough to read in a thumbnail
+    // without hiding the scene.
+    static Caption cornered(int frame, int image_height) {
+        Caption caption(frame, std::max(1, image_height / 5 / kGlyphHeight));
+        caption.left = caption.top = 2 * caption.scale;
+        return caption;
     }
 
     bool on_plate(int x, int y) const {
@@ -79,6 +95,19 @@ struct Caption {
         const int bit = kGlyphWidth - 1 - column % kCell;
         return (kDigits[digits[column / kCell] - '0'][row] >> bit) & 1;
     }
+
+    // Paints the caption's pixel into `pixel` and says whether (x, y) was on it.
+    bool paint(int x, int y, JSAMPLE* pixel) const {
+        if (on_glyph(x, y)) {
+            pixel[0] = pixel[1] = pixel[2] = 250;
+            return true;
+        }
+        if (on_plate(x, y)) {
+            pixel[0] = pixel[1] = pixel[2] = 24;
+            return true;
+        }
+        return false;
+    }
 };
 
 struct ErrorTrap {
@@ -90,31 +119,16 @@ void leave_on_error(j_common_ptr info) {
     std::longjmp(reinterpret_cast<ErrorTrap*>(info->err)->jump, 1);
 }
 
-void fill_row(int frame, int y, int width, int height, const Caption& caption,
-              std::vector<JSAMPLE>& row) {
-    const int hue = (frame * 47) % 360;
-    const Rgb from = hue_colour(hue, 230);
-    const Rgb to = hue_colour((hue + 120) % 360, 110);
-    const int down = height > 1 ? y * 256 / (height - 1) : 0;
-    for (int x = 0; x < width; ++x) {
-        JSAMPLE* pixel = &row[3 * x];
-        if (caption.on_glyph(x, y)) {
-            pixel[0] = pixel[1] = pixel[2] = 250;
-        } else if (caption.on_plate(x, y)) {
-            pixel[0] = pixel[1] = pixel[2] = 24;
-        } else {
-            const int t = ((width > 1 ? x * 256 / (width - 1) : 0) + down) / 2;
-            pixel[0] = static_cast<JSAMPLE>(from.r + (to.r - from.r) * t / 256);
-            pixel[1] = static_cast<JSAMPLE>(from.g + (to.g - from.g) * t / 256);
-            pixel[2] = static_cast<JSAMPLE>(from.b + (to.b - from.b) * t / 256);
-        }
-    }
+void put(JSAMPLE* pixel, const Rgb& colour) {
+    pixel[0] = static_cast<JSAMPLE>(colour.r);
+    pixel[1] = static_cast<JSAMPLE>(colour.g);
+    pixel[2] = static_cast<JSAMPLE>(colour.b);
 }
 
-} // namespace
+// Fills one row of RGB samples; y counts from the top.
+using RowPainter = std::function<void(int y, JSAMPLE* row)>;
 
-std::string make_jpeg(int frame, int width, int height) {
-    const Caption caption(frame, width, height);
+std::string encode_jpeg(int width, int height, const RowPainter& paint_row) {
     std::vector<JSAMPLE> row(3 * static_cast<size_t>(width));
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
@@ -137,7 +151,7 @@ std::string make_jpeg(int frame, int width, int height) {
     jpeg_set_quality(&info, 85, TRUE);
     jpeg_start_compress(&info, TRUE);
     for (int y = 0; y < height; ++y) {
-        fill_row(frame, y, width, height, caption, row);
+        paint_row(y, row.data());
         JSAMPROW rows[] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
     }
@@ -146,6 +160,105 @@ std::string make_jpeg(int frame, int width, int height) {
     jpeg_destroy_compress(&info);
     std::free(buffer);
     return bytes;
+}
+
+void fill_row(int frame, int y, int width, int height, const Caption& caption, JSAMPLE* row) {
+    const int hue = (frame * 47) % 360;
+    const Rgb from = hue_colour(hue, 230);
+    const Rgb to = hue_colour((hue + 120) % 360, 110);
+    const int down = height > 1 ? y * 256 / (height - 1) : 0;
+    for (int x = 0; x < width; ++x) {
+        JSAMPLE* pixel = &row[3 * x];
+        if (caption.paint(x, y, pixel))
+            continue;
+        const int t = ((width > 1 ? x * 256 / (width - 1) : 0) + down) / 2;
+        put(pixel, {from.r + (to.r - from.r) * t / 256, from.g + (to.g - from.g) * t / 256,
+                    from.b + (to.b - from.b) * t / 256});
+    }
+}
+
+Rgb mix(const Rgb& a, const Rgb& b, double t) {
+    auto channel = [t](int from, int to) {
+        return static_cast<int>(std::lround(from + (to - from) * t));
+    };
+    return {channel(a.r, b.r), channel(a.g, b.g), channel(a.b, b.b)};
+}
+
+// The colours of one moment of the day.
+struct Palette {
+    Rgb zenith, horizon, sun, land;
+};
+
+const Palette kDawn = {{36, 44, 104}, {246, 150, 96}, {255, 180, 84}, {44, 66, 52}};
+const Palette kMidday = {{48, 116, 212}, {172, 210, 244}, {255, 250, 220}, {84, 150, 70}};
+const Palette kDusk = {{44, 24, 82}, {238, 94, 62}, {255, 136, 60}, {38, 48, 42}};
+
+Palette palette_at(double day) {
+    const Palette& from = day < 0.5 ? kDawn : kMidday;
+    const Palette& to = day < 0.5 ? kMidday : kDusk;
+    const double t = day < 0.5 ? day * 2 : day * 2 - 1;
+    return {mix(from.zenith, to.zenith, t), mix(from.horizon, to.horizon, t),
+            mix(from.sun, to.sun, t), mix(from.land, to.land, t)};
+}
+
+// Sky, sun and hills at one moment; the hills stand in front of the sun.
+class Scene {
+  public:
+    Scene(int frame, int day_frames, int width, int height)
+        : caption_(Caption::cornered(frame, height)), width_(width), height_(height) {
+        const double pi = std::acos(-1.0);
+        const double day =
+            day_frames > 1 ? static_cast<double>((frame - 1) % day_frames) / (day_frames - 1) : 0.5;
+        palette_ = palette_at(day);
+        horizon_ = 0.7 * height;
+        sun_radius_ = 0.07 * height;
+        sun_x_ = width * (0.1 + 0.8 * day);
+        sun_y_ = horizon_ + 0.3 * sun_radius_ - std::sin(pi * day) * 0.55 * height;
+        for (int x = 0; x < width; ++x) {
+            const double across = 2 * pi * x / std::max(1, width - 1);
+            hills_.push_back(horizon_ + height * (0.05 * std::sin(1.3 * across + 0.6) +
+                                                  0.025 * std::sin(3.7 * across + 2.1)));
+        }
+    }
+
+    void fill_row(int y, JSAMPLE* row) const {
+        const double up = std::clamp(y / horizon_, 0.0, 1.0);
+        const Rgb sky = mix(palette_.zenith, palette_.horizon, up * up);
+        for (int x = 0; x < width_; ++x) {
+            JSAMPLE* pixel = &row[3 * x];
+            if (caption_.paint(x, y, pixel))
+                continue;
+            if (y >= hills_[x]) {
+                // Nearer ground is darker.
+                put(pixel, mix(palette_.land, {0, 0, 0}, 0.5 * (y - hills_[x]) / height_));
+                continue;
+            }
+            const double from_sun = std::hypot(x - sun_x_, y - sun_y_) - sun_radius_;
+            const double glow = from_sun <= 0 ? 1.0 : 0.6 * std::exp(-from_sun / sun_radius_);
+            put(pixel, mix(sky, palette_.sun, glow));
+        }
+    }
+
+  private:
+    Caption caption_;
+    int width_, height_;
+    Palette palette_;
+    double horizon_, sun_radius_, sun_x_, sun_y_;
+    std::vector<double> hills_;
+};
+
+} // namespace
+
+std::string make_jpeg(int frame, int width, int height) {
+    const Caption caption = Caption::centred(frame, width, height);
+    return encode_jpeg(width, height, [&](int y, JSAMPLE* row) {
+        fill_row(frame, y, width, height, caption, row);
+    });
+}
+
+std::string make_scene_jpeg(int frame, int day_frames, int width, int height) {
+    const Scene scene(frame, day_frames, width, height);
+    return encode_jpeg(width, height, [&scene](int y, JSAMPLE* row) { scene.fill_row(y, row); });
 }
 
 std::string make_raw(int frame, int size) {

@@ -202,11 +202,24 @@ void Parser::directive(const std::string& word, const std::vector<std::string>& 
         if (args.size() == 3 && args[0] == "jpeg" && to_int(args[1], width) &&
             to_int(args[2], height) && width >= 1 && height >= 1 && width <= limit &&
             height <= limit) {
-            scenario_.picture = PictureSpec{false, width, height, 0};
+            scenario_.picture.raw = false;
+            scenario_.picture.width = width;
+            scenario_.picture.height = height;
             usable = true;
         } else if (args.size() == 2 && args[0] == "raw" && to_int(args[1], number) && number >= 0 &&
                    number <= 512 * 1024 * 1024) {
-            scenario_.picture = PictureSpec{true, 0, 0, number};
+            scenario_.picture.raw = true;
+            scenario_.picture.raw_size = number;
+            usable = true;
+        }
+    } else if (word == "picture-style") {
+        if (args.size() == 1 && args[0] == "digits") {
+            scenario_.picture.style = PictureStyle::Digits;
+            usable = true;
+        } else if (args.size() == 2 && args[0] == "scene" && to_int(args[1], number) &&
+                   number >= 1) {
+            scenario_.picture.style = PictureStyle::Scene;
+            scenario_.picture.day_frames = number;
             usable = true;
         }
     } else if (word == "log") {

@@ -34,11 +34,17 @@ struct FailRule {
 // The error code the nth call fails with, or GP_OK.
 int failure_for(const std::vector<FailRule>& rules, int nth);
 
+// How a JPEG looks: the frame number on a colour gradient, or a landscape whose sun crosses the
+// sky from dawn to dusk once every day_frames frames.
+enum class PictureStyle { Digits, Scene };
+
 struct PictureSpec {
     bool raw = false;
     int width = 1500;
     int height = 1000;
     int raw_size = 0;
+    PictureStyle style = PictureStyle::Digits;
+    int day_frames = 0;
 };
 
 struct Scenario {
