@@ -31,7 +31,7 @@ export GSETTINGS_BACKEND=memory
 # start_display: starts a virtual display of our own when there is none.
 start_display() {
   [ -n "${DISPLAY:-}" ] && return 0
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
   owned_pids+=($!)
   for _ in $(seq 100); do
     [ -s "$work/display" ] && break
