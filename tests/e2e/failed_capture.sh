@@ -8,7 +8,7 @@ VANTLOW=$1
 use_scenario "capture-fail 2 -7"
 start_app
 main_window
-set_field Interval 3
+set_field Interval 6
 set_field MaxFrames 0
 press Start
 dismiss_error
@@ -16,9 +16,9 @@ wait_lines 1 "Could not capture image:	-7"
 # The buttons stay off for the rest of the pause under way...
 capture_refused
 # ...after which the series ends and gives Capture Image and Start back.
-sleep 3
+sleep 6
 [ "$(grep -c "^capture" "$work/camera.log")" = 2 ] || fail "the series went on after the failure"
-[ "$(lines "Sleeping for 3 seconds... done.")" = 1 ] ||
+[ "$(lines "Sleeping for 6 seconds... done.")" = 1 ] ||
   fail "the series paused after the failure as if it went on"
 
 menu d

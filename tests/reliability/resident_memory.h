@@ -1,0 +1,4 @@
+#pragma once
+
+// The process's resident set size in KiB (VmRSS in /proc/self/status), or -1.
+long resident_kib();

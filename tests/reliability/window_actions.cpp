@@ -1,0 +1,30 @@
+#include "reliability/window_actions.h"
+
+#include "app/ids.h"
+#include "app/series_page.h"
+#include "app/vantlow.h"
+#include "support/gui_harness.h"
+#include "support/temp_dir.h"
+
+void detect_camera(MyFrame* frame) {
+    wxCommandEvent chosen(wxEVT_MENU, ID_DETECT_CAMERA);
+    frame->ProcessWindowEvent(chosen);
+}
+
+void choose(wxComboBox* box, const wxString& value) {
+    box->SetValue(value);
+    wxCommandEvent chosen(wxEVT_COMBOBOX, box->GetId());
+    chosen.SetEventObject(box);
+    chosen.SetString(value);
+    box->GetEventHandler()->ProcessEvent(chosen);
+}
+
+std::string capture_once() {
+    StdoutCapture console;
+    click(captureButton);
+    return console.text();
+}
+
+void rewrite_scenario(const SimcamScenario& camera, const std::string& text) {
+    write_file(camera.path(), text + "\nlog " + camera.log_path() + "\n");
+}
