@@ -1,10 +1,19 @@
 #include "app/ids.h"
 #include "app/series_page.h"
 #include "app/vantlow.h"
+#include "camera/camera_jobs.h"
+#include "camera/camera_thread.h"
 #include "camera/settings_page.h"
 #include "capture/gui_bridge.h"
 #include "capture/run_state.h"
 #include "display/display.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <gdk/gdk.h>
+#include <iostream>
+#include <unistd.h>
 
 #include "resources/vantlow.xpm"
 
@@ -22,6 +31,7 @@ wxEND_EVENT_TABLE()
 
 MyFrame::MyFrame() : wxFrame(nullptr, wxID_ANY, "Vantlow") {
     open_gui_bridge();
+    open_camera_jobs();
     SetIcon(wxIcon(vantlow_xpm));
 
     auto* fileMenu = new wxMenu;
@@ -60,6 +70,41 @@ MyFrame::MyFrame() : wxFrame(nullptr, wxID_ANY, "Vantlow") {
     mainSizer->SetSizeHints(this);
     Centre(wxBOTH);
     CreateStatusBar();
+    // Start-up has opened the camera and read its configuration; from here on the camera
+    // thread alone talks to it.
+    start_camera_thread();
+}
+
+MyFrame::~MyFrame() {
+    using namespace std::chrono;
+    // The camera gets two seconds from the closing to finish the job under way.
+    const steady_clock::time_point deadline = steady_clock::now() + seconds(2);
+    auto remaining = [deadline] {
+        return std::max(duration_cast<milliseconds>(deadline - steady_clock::now()), 0ms);
+    };
+    // The window goes at once, though the camera may still be busy.
+    Hide();
+    gdk_display_flush(gdk_display_get_default());
+    // Nothing may reach this window once it is gone: end the series and let the workers go.
+    close_camera_jobs();
+    close_gui_bridge();
+    captureRunning = false;
+    MyApp& app = wxGetApp();
+    bool workersLeft;
+    {
+        wxMutexLocker lock(app.workerLock);
+        workersLeft = !app.workerThreads.IsEmpty();
+        app.waitingForWorkers = workersLeft;
+    }
+    if (workersLeft)
+        app.workersDone.WaitTimeout(remaining().count());
+    if (!stop_camera_thread(remaining())) {
+        // A camera that does not answer must not keep a closed program alive. Pictures are
+        // written aside and moved into place whole, so none is left half-written.
+        std::cout.flush();
+        std::fflush(nullptr);
+        _exit(0);
+    }
 }
 
 void MyFrame::QuitApplication(wxCommandEvent&) {

@@ -52,3 +52,17 @@ wxPanel* create_series_page(wxWindow* parent) {
     new wxStaticBox(page, wxID_ANY, wxEmptyString, wxPoint(15, 125), wxSize(650, 502));
     return page;
 }
+
+SeriesSettings read_series_settings() {
+    return {intervalText->GetValue(), runtimeText->GetValue(), maxFramesText->GetValue()};
+}
+
+void show_series_idle() {
+    captureButton->Enable(true);
+    startButton->Enable(true);
+    stopButton->Enable(false);
+}
+
+void show_series_running() {
+    startButton->Enable(false);
+}

@@ -17,3 +17,16 @@ extern wxTextCtrl* runtimeText;
 extern wxTextCtrl* maxFramesText;
 
 wxPanel* create_series_page(wxWindow* parent);
+
+// What a series reads from the page when it begins.
+struct SeriesSettings {
+    wxString interval;
+    wxString runtime;
+    wxString maxFrames;
+};
+SeriesSettings read_series_settings();
+
+// The action buttons: no series (Capture Image and Start on, Stop off), and a series running
+// (Start off too).
+void show_series_idle();
+void show_series_running();

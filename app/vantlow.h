@@ -9,6 +9,7 @@
 #include <wx/wx.h>
 
 class MyThread;
+struct CaptureResult;
 WX_DEFINE_ARRAY_PTR(MyThread*, MyThreadArray);
 
 class MyApp : public wxApp {
@@ -33,6 +34,8 @@ class MyFrame : public wxFrame {
     ~MyFrame() override;
 
     void CaptureImage();
+    // The second half of a pass, on the GUI thread once the camera is done.
+    void CaptureImage(const CaptureResult& result);
     MyThread* CreateThread();
 
     void CapturePressed(wxCommandEvent& event);
@@ -40,6 +43,8 @@ class MyFrame : public wxFrame {
     void StopCapture(wxCommandEvent& event);
     void QuitApplication(wxCommandEvent& event);
     void DetectCamera(wxCommandEvent& event);
+    // The second half of a detection, on the GUI thread once the camera has answered.
+    void DetectCamera(int result);
     void ParameterChanged(wxCommandEvent& event);
     void HandleNotebookPage(wxBookCtrlEvent& event);
     void HandleIdle(wxIdleEvent& event);

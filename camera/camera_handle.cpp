@@ -116,7 +116,9 @@ int set_choice(CameraWidget* widget, const char* text) {
     return GP_ERROR_BAD_PARAMETERS;
 }
 
-int set_widget_from_text(CameraWidget* widget, const char* text) {
+} // namespace
+
+int set_widget_value(CameraWidget* widget, const char* text) {
     CameraWidgetType type;
     int result = gp_widget_get_type(widget, &type);
     if (result != GP_OK)
@@ -141,16 +143,18 @@ int set_widget_from_text(CameraWidget* widget, const char* text) {
     return GP_OK;
 }
 
-} // namespace
+int find_widget_in_tree(CameraWidget* root, const char* name, CameraWidget** widget) {
+    if (find_child(root, name, widget))
+        return GP_OK;
+    return find_by_path(root, name, widget);
+}
 
 int find_config_widget(CameraHandle* handle, const char* name, CameraWidget** widget,
                        CameraWidget** root) {
     int result = gp_camera_get_config(handle->camera, root, handle->context);
     if (result != GP_OK)
         return result;
-    if (find_child(*root, name, widget))
-        return GP_OK;
-    result = find_by_path(*root, name, widget);
+    result = find_widget_in_tree(*root, name, widget);
     if (result != GP_OK)
         gp_widget_free(*root);
     return result;
@@ -162,7 +166,7 @@ int set_config_value(CameraHandle* handle, const char* name, const char* text) {
     int result = find_config_widget(handle, name, &widget, &root);
     if (result != GP_OK)
         return result;
-    result = set_widget_from_text(widget, text);
+    result = set_widget_value(widget, text);
     if (result == GP_OK)
         result = gp_camera_set_config(handle->camera, root, handle->context);
     gp_widget_free(root);

@@ -5,7 +5,7 @@
 #include <gphoto2/gphoto2-widget.h>
 
 // The one conversation with the camera. Owns the camera object, the context and the folder
-// text; used only on the GUI thread.
+// text; used on the camera thread once the window is up.
 struct CameraHandle {
     Camera* camera;
     GPContext* context;
@@ -22,6 +22,12 @@ void init_camera_handle(CameraHandle* handle);
 // "/"-separated path. On GP_OK the caller owns *root and frees it with gp_widget_free.
 int find_config_widget(CameraHandle* handle, const char* name, CameraWidget** widget,
                        CameraWidget** root);
+
+// Finds a widget in a tree already fetched, as find_config_widget does.
+int find_widget_in_tree(CameraWidget* root, const char* name, CameraWidget** widget);
+
+// Sets one widget of a tree from text, converted by the widget's type; writes nothing.
+int set_widget_value(CameraWidget* widget, const char* text);
 
 // Sets one widget from text, converted by the widget's type, and writes the configuration
 // back to the camera.

@@ -1,12 +1,13 @@
 #include "camera/detection.h"
 
 #include "app/series_page.h"
-#include "app/vantlow.h"
 #include "camera/camera_handle.h"
+#include "camera/parameter_writer.h"
 #include "camera/settings_page.h"
 
 #include <gphoto2/gphoto2-result.h>
 #include <iostream>
+#include <wx/log.h>
 
 namespace {
 
@@ -22,8 +23,9 @@ int open_camera() {
     return result;
 }
 
-// What the user can do about a failed open, or an empty text when there is nothing to say.
-wxString failure_advice(int result) {
+} // namespace
+
+wxString camera_failure_advice(int result) {
     if (result == GP_ERROR_IO_LOCK)
         return "Failed to initialise camera. Please check the camera is unmounted and that no "
                "other applications are using it, then re-initialise or restart the program to "
@@ -34,12 +36,11 @@ wxString failure_advice(int result) {
     return wxEmptyString;
 }
 
-} // namespace
-
 wxWindow* initialise_camera(wxWindow* page) {
     int result = open_camera();
     if (result != GP_OK) {
-        wxString advice = failure_advice(result);
+        keep_startup_configuration(nullptr);
+        wxString advice = camera_failure_advice(result);
         if (!advice.empty())
             wxLogError(advice);
         captureButton->Enable(false);
@@ -50,28 +51,23 @@ wxWindow* initialise_camera(wxWindow* page) {
         captureButton->Enable(true);
         startButton->Enable(true);
         stopButton->Enable(false);
-        CameraWidget* root;
-        if (gp_camera_get_config(cameraHandle.camera, &root, cameraHandle.context) == GP_OK) {
+        // One read: the page is built from it, and later writes convert by it.
+        CameraWidget* root = nullptr;
+        if (gp_camera_get_config(cameraHandle.camera, &root, cameraHandle.context) != GP_OK)
+            root = nullptr;
+        keep_startup_configuration(root);
+        if (root)
             add_parameter_controls(page, root);
-            gp_widget_free(root);
-        }
     }
     std::cout << std::endl;
     return page;
 }
 
-void MyFrame::DetectCamera(wxCommandEvent&) {
+int redetect_camera() {
     gp_camera_exit(cameraHandle.camera, cameraHandle.context);
     int result = open_camera();
-    if (result != GP_OK) {
-        wxString advice = failure_advice(result);
-        if (!advice.empty())
-            wxLogError(advice);
-    } else {
+    if (result == GP_OK)
         std::cout << "Camera initialised." << std::endl;
-        captureButton->Enable(true);
-        startButton->Enable(true);
-        SetStatusText("Camera initialised.", 0);
-    }
     std::cout << std::endl;
+    return result;
 }

@@ -1,7 +1,15 @@
 #pragma once
 
+#include <wx/string.h>
 #include <wx/window.h>
 
 // Opens the camera at start-up, sets the action buttons and, when it opened, adds a row to
 // the page for each of the camera's choice parameters.
 wxWindow* initialise_camera(wxWindow* page);
+
+// Closes the camera and opens it afresh, with the console lines of a detection; returns the
+// library's result. Camera thread.
+int redetect_camera();
+
+// What the user can do about a camera that failed to open, or an empty text.
+wxString camera_failure_advice(int result);

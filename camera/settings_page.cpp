@@ -3,6 +3,7 @@
 #include "app/vantlow.h"
 #include "camera/camera_handle.h"
 #include "camera/detection.h"
+#include "camera/parameter_writer.h"
 
 #include <iostream>
 #include <wx/stattext.h>
@@ -27,19 +28,17 @@ wxCheckBox* add_check_box(wxWindow* page, const wxString& label, const wxString&
     return box;
 }
 
-// Adds the row for a choice parameter, looked up afresh by its key.
+// Adds the row for a choice parameter, found by its key in the start-up configuration as a
+// fresh read would find it.
 void add_parameter_row(wxWindow* page, const char* key) {
     CameraWidget* widget;
-    CameraWidget* root;
-    if (find_config_widget(&cameraHandle, key, &widget, &root) != GP_OK)
+    if (find_widget_in_tree(startupConfiguration, key, &widget) != GP_OK)
         return;
     CameraWidgetType type;
     const char* value = nullptr;
     if (gp_widget_get_type(widget, &type) != GP_OK || type != GP_WIDGET_RADIO ||
-        gp_widget_get_value(widget, &value) != GP_OK || !value) {
-        gp_widget_free(root);
+        gp_widget_get_value(widget, &value) != GP_OK || !value)
         return;
-    }
     const char* label = "";
     gp_widget_get_label(widget, &label);
     wxArrayString choices;
@@ -56,7 +55,6 @@ void add_parameter_row(wxWindow* page, const char* key) {
     auto* combo = new wxComboBox(page, wxID_ANY, wxString(value, wxConvUTF8),
                                  wxPoint(comboColumn, settingsCursor.y), wxDefaultSize, choices,
                                  wxTE_RIGHT, wxDefaultValidator, keyText);
-    gp_widget_free(root);
     settingsCursor.y += rowHeight;
     parameterCombos.push_back(combo);
 }
@@ -96,8 +94,8 @@ wxWindow* add_parameter_controls(wxWindow* page, CameraWidget* widget) {
 
     if (type != GP_WIDGET_WINDOW && type != GP_WIDGET_SECTION)
         std::cout << "Found parameter: " << key << std::endl;
-    // Every visited widget, sections included, is looked up afresh: the walk's only source of
-    // a parameter's current value and choices is a fresh configuration.
+    // Every visited widget, sections included, is looked up by its key: two widgets of one key
+    // both show the one the key resolves to.
     add_parameter_row(page, key);
 
     for (int i = 0; i < children; ++i) {

@@ -1,5 +1,7 @@
 #include "capture/gui_bridge.h"
 
+#include "camera/camera_jobs.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -34,23 +36,31 @@ bool run_on_gui_thread(wxEvtHandler* window, const std::function<void()>& work) 
         if (!bridgeOpen)
             return false;
     }
-    // The window discards the call if it is destroyed first; the worker then sees the
-    // bridge closed.
-    window->CallAfter([ran, finished, work] {
-        bool open;
-        {
-            std::lock_guard<std::mutex> lock(bridgeMutex);
-            open = bridgeOpen;
-        }
-        // The bridge only closes on this thread, so it stays open while the work runs.
-        if (open)
-            work();
+    auto finish = [ran, finished](bool open) {
         {
             std::lock_guard<std::mutex> lock(bridgeMutex);
             *ran = open;
             *finished = true;
         }
         bridgeChanged.notify_all();
+    };
+    // The window discards the call if it is destroyed first; the worker then sees the
+    // bridge closed.
+    window->CallAfter([finish, work] {
+        bool open;
+        {
+            std::lock_guard<std::mutex> lock(bridgeMutex);
+            open = bridgeOpen;
+        }
+        // The bridge only closes on this thread, so it stays open while the work runs. The
+        // work waits its turn behind the camera, and is done when the camera job it starts is.
+        if (!open)
+            finish(false);
+        else
+            run_in_turn([finish, work] {
+                work();
+                after_camera_job([finish] { finish(true); });
+            });
     });
     std::unique_lock<std::mutex> lock(bridgeMutex);
     bridgeChanged.wait(lock, [&] { return *finished || !bridgeOpen; });

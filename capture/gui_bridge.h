@@ -11,8 +11,9 @@ void open_gui_bridge();
 // The main window is going: requests not yet run are dropped and pauses end at once.
 void close_gui_bridge();
 
-// Runs the work on the GUI thread through the window's event queue and waits until it has
-// run. Returns false, without running it, once the bridge is closed.
+// Runs the work on the GUI thread through the window's event queue, in its turn behind the
+// camera, and waits until it and the camera job it starts have run. Returns false, without
+// running it, once the bridge is closed.
 bool run_on_gui_thread(wxEvtHandler* window, const std::function<void()>& work);
 
 // Waits the given seconds, or less when the bridge closes meanwhile.

@@ -1,3 +1,4 @@
+#include "capture/series.h"
 #include "app/series_page.h"
 #include "app/vantlow.h"
 #include "capture/gui_bridge.h"
@@ -23,12 +24,6 @@ namespace {
 std::mutex seriesMutex;
 unsigned newestSeries = 0;
 unsigned stoppedSeries = 0; // the newest series that Stop was pressed for
-
-struct SeriesSettings {
-    wxString interval;
-    wxString runtime;
-    wxString maxFrames;
-};
 
 // Reads a whole decimal number. On failure the leading number is kept, and a text with no
 // number, or one out of range, gives 0.
@@ -64,7 +59,7 @@ void* MyThread::Entry() {
         if (current())
             frameCount = 0;
         start = time(nullptr);
-        settings = {intervalText->GetValue(), runtimeText->GetValue(), maxFramesText->GetValue()};
+        settings = read_series_settings();
     });
     if (!readable)
         return nullptr;
@@ -88,7 +83,7 @@ void* MyThread::Entry() {
         // A Stop pressed before this point still counts.
         if (current() && stoppedSeries != series) {
             captureRunning = true;
-            startButton->Enable(false);
+            show_series_running();
         }
     });
 
@@ -141,11 +136,8 @@ void* MyThread::Entry() {
     }
 
     run_on_gui_thread(ownerFrame, [&] {
-        if (!current())
-            return;
-        captureButton->Enable(true);
-        startButton->Enable(true);
-        stopButton->Enable(false);
+        if (current())
+            show_series_idle();
     });
     return nullptr;
 }
@@ -161,62 +153,15 @@ void MyThread::OnExit() {
     }
 }
 
-MyThread* MyFrame::CreateThread() {
-    auto* worker = new MyThread(this);
-    if (worker->Create(0) != wxTHREAD_NO_ERROR)
-        wxLogError("Can't create thread!");
-    {
-        std::lock_guard<std::mutex> lock(seriesMutex);
-        worker->series = ++newestSeries;
-    }
-    MyApp& app = wxGetApp();
-    wxMutexLocker lock(app.workerLock);
-    app.workerThreads.Add(worker);
-    return worker;
+void enroll_worker(MyThread* worker) {
+    std::lock_guard<std::mutex> lock(seriesMutex);
+    worker->series = ++newestSeries;
 }
 
-void MyFrame::StartCapture(wxCommandEvent&) {
-    std::cout << "Starting capture." << std::endl << std::endl;
-    captureButton->Enable(false);
-    stopButton->Enable(true);
-    MyThread* worker = CreateThread();
-    if (worker->Run() != wxTHREAD_NO_ERROR)
-        wxLogError("Can't start thread!");
-}
-
-void MyFrame::StopCapture(wxCommandEvent&) {
-    std::cout << std::endl << "Stopping capture." << std::endl << std::endl;
-    {
-        std::lock_guard<std::mutex> lock(seriesMutex);
-        stoppedSeries = newestSeries;
-        captureRunning = false;
-        captureBusy = false;
-        frameCount = 0;
-    }
-    captureButton->Enable(true);
-    startButton->Enable(true);
-    stopButton->Enable(false);
-
-    MyApp& app = wxGetApp();
-    // Held across Delete: the worker cannot leave the registry, and so cannot destroy
-    // itself, while it is being marked.
-    wxMutexLocker lock(app.workerLock);
-    if (app.workerThreads.IsEmpty())
-        wxLogError("No thread to stop!");
-    else
-        app.workerThreads.Last()->Delete();
-}
-
-MyFrame::~MyFrame() {
-    // Nothing may reach this window once it is gone: end the series and let the workers go.
-    close_gui_bridge();
+void stop_series() {
+    std::lock_guard<std::mutex> lock(seriesMutex);
+    stoppedSeries = newestSeries;
     captureRunning = false;
-    MyApp& app = wxGetApp();
-    {
-        wxMutexLocker lock(app.workerLock);
-        if (app.workerThreads.IsEmpty())
-            return;
-        app.waitingForWorkers = true;
-    }
-    app.workersDone.WaitTimeout(5000);
+    captureBusy = false;
+    frameCount = 0;
 }

@@ -18,11 +18,21 @@ extern wxBitmap previewBitmap;
 // One thumbnail per picture, oldest first, at most maxThumbnails.
 extern std::vector<wxBitmap> thumbnails;
 
-// Loads a picture from disk into the preview and the gallery. GUI thread only.
+// A picture stretched to the preview and shrunk from that to its thumbnail. Images, unlike
+// bitmaps, may be made on any thread.
+struct PreviewImages {
+    wxImage preview;
+    wxImage thumbnail;
+};
+
+PreviewImages scale_for_preview(const wxImage& picture);
+// Loads a picture file and scales it. When it cannot be loaded, writes "Couldn't load image."
+// and returns false.
+bool load_preview_images(const wxString& fileName, PreviewImages* images);
+// Makes the preview and a new thumbnail of the gallery from the images. GUI thread.
+void show_preview_images(const PreviewImages& images);
+// Loads a picture from disk into the preview and the gallery. GUI thread.
 void show_captured_image(const wxString& fileName);
-// The part of show_captured_image that follows loading: stretches the picture into the
-// preview and appends its thumbnail.
-void show_loaded_image(const wxImage& picture);
 
 void PaintPreview(wxPaintEvent& event);
 void PaintGallery(wxPaintEvent& event);

@@ -22,7 +22,7 @@ bool load_any_format(const wxString& fileName, wxImage& image) {
 
 } // namespace
 
-void show_captured_image(const wxString& fileName) {
+bool load_preview_images(const wxString& fileName, PreviewImages* images) {
     wxImage image;
     switch (decode_jpeg_reduced(fileName, previewSize, image)) {
     case JpegDecodeResult::Decoded:
@@ -34,17 +34,30 @@ void show_captured_image(const wxString& fileName) {
         [[fallthrough]];
     case JpegDecodeResult::Failed:
         std::cout << "Couldn't load image." << std::endl;
-        return;
+        return false;
     }
-    show_loaded_image(image);
+    *images = scale_for_preview(image);
+    return true;
 }
 
-void show_loaded_image(const wxImage& picture) {
+PreviewImages scale_for_preview(const wxImage& picture) {
     // The thumbnail comes from the stretched preview, so both show the same distortion.
-    const wxImage preview = picture.Scale(previewSize.x, previewSize.y, wxIMAGE_QUALITY_NORMAL);
-    previewBitmap = wxBitmap(preview);
-    thumbnails.emplace_back(
-        preview.Scale(thumbnailSize.x, thumbnailSize.y, wxIMAGE_QUALITY_NORMAL));
+    PreviewImages images;
+    images.preview = picture.Scale(previewSize.x, previewSize.y, wxIMAGE_QUALITY_NORMAL);
+    images.thumbnail =
+        images.preview.Scale(thumbnailSize.x, thumbnailSize.y, wxIMAGE_QUALITY_NORMAL);
+    return images;
+}
+
+void show_preview_images(const PreviewImages& images) {
+    previewBitmap = wxBitmap(images.preview);
+    thumbnails.emplace_back(images.thumbnail);
     if (thumbnails.size() > maxThumbnails)
         thumbnails.erase(thumbnails.begin());
+}
+
+void show_captured_image(const wxString& fileName) {
+    PreviewImages images;
+    if (load_preview_images(fileName, &images))
+        show_preview_images(images);
 }

@@ -56,6 +56,7 @@ const LoggedMessage& error_record(const LogCapture& log) {
 void detect_camera(MyFrame* frame) {
     wxCommandEvent chosen(wxEVT_MENU, 30);
     frame->ProcessWindowEvent(chosen);
+    EXPECT_TRUE(wait_for_camera()) << "the detection did not end";
 }
 
 std::string status_text(MyFrame* frame) {

@@ -84,9 +84,10 @@ TEST_F(SettingsPage, OneRowPerRadioParameterInTreeOrder) {
     EXPECT_EQ(page()->GetChildren().size(), 2u + 2 * 4) << "menus and texts get no row";
 }
 
-TEST_F(SettingsPage, StartUpFetchesTheConfigurationOnceMorePerWidgetVisited) {
-    // root, two sections and seven parameters are visited; one more fetch finds the tree.
-    EXPECT_EQ(camera.count("get_config"), 10 + 1);
+TEST_F(SettingsPage, StartUpReadsTheConfigurationOnceHoweverManyWidgetsItVisits) {
+    // The root, two sections and seven parameters are visited, all in the one tree read.
+    EXPECT_EQ(camera.count("get_config"), 1);
+    EXPECT_EQ(camera.count("set_config"), 0);
 }
 
 TEST_F(SettingsPage, BothCheckBoxesStartChecked) {

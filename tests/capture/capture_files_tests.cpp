@@ -93,6 +93,7 @@ TEST(CaptureAcrossRuns, ASecondRunIntoTheSameFolderKeepsTheFirstRunsPictures) {
         wxSetWorkingDirectory(work.path());
         StdoutCapture console;
         click(captureButton);
+        ASSERT_TRUE(wait_for_camera());
         if (run == 0)
             firstWritten = std::filesystem::last_write_time(work.file("IMG_0001.JPG"));
     }

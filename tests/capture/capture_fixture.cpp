@@ -28,6 +28,7 @@ void CapturePass::use_directory(const std::string& dir) {
 std::string CapturePass::press_capture() {
     StdoutCapture console;
     click(captureButton);
+    EXPECT_TRUE(wait_for_camera()) << "the pass did not end";
     return console.text();
 }
 

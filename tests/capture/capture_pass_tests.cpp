@@ -141,6 +141,7 @@ TEST(CapturePassNoParameters, AChangedFlagWithNothingRegisteredOnlyPrintsTheHead
     settingsChanged = true;
     StdoutCapture console;
     click(captureButton);
+    ASSERT_TRUE(wait_for_camera());
     EXPECT_EQ(console.text(), "Setting camera paramaters:\n\nCapturing Image...\n");
     EXPECT_FALSE(settingsChanged);
 }

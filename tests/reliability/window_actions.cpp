@@ -9,6 +9,7 @@
 void detect_camera(MyFrame* frame) {
     wxCommandEvent chosen(wxEVT_MENU, ID_DETECT_CAMERA);
     frame->ProcessWindowEvent(chosen);
+    wait_for_camera();
 }
 
 void choose(wxComboBox* box, const wxString& value) {
@@ -22,6 +23,7 @@ void choose(wxComboBox* box, const wxString& value) {
 std::string capture_once() {
     StdoutCapture console;
     click(captureButton);
+    wait_for_camera();
     return console.text();
 }
 

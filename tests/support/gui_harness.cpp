@@ -1,9 +1,12 @@
 #include "support/gui_harness.h"
 
+#include "camera/camera_jobs.h"
+
 #include <chrono>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <mutex>
 #include <wx/apptrait.h>
 #include <wx/evtloop.h>
 
@@ -37,10 +40,46 @@ bool pump_until(const std::function<bool()>& condition, int timeout_ms) {
     }
 }
 
-StdoutCapture::StdoutCapture() : saved_(std::cout.rdbuf(buffer_.rdbuf())) {}
+bool wait_for_camera(int timeout_ms) {
+    return pump_until([] { return !camera_busy(); }, timeout_ms);
+}
+
+// The camera thread writes while the test reads.
+class StdoutCapture::Buffer : public std::streambuf {
+  public:
+    std::string text() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return text_;
+    }
+
+  protected:
+    int_type overflow(int_type c) override {
+        if (c != traits_type::eof()) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            text_.push_back(traits_type::to_char_type(c));
+        }
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        text_.append(s, static_cast<size_t>(n));
+        return n;
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::string text_;
+};
+
+StdoutCapture::StdoutCapture()
+    : buffer_(std::make_unique<Buffer>()), saved_(std::cout.rdbuf(buffer_.get())) {}
 
 StdoutCapture::~StdoutCapture() {
     std::cout.rdbuf(saved_);
+}
+
+std::string StdoutCapture::text() const {
+    return buffer_->text();
 }
 
 class LogCapture::Target : public wxLog {

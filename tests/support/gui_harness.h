@@ -3,7 +3,7 @@
 #include "app/vantlow.h"
 
 #include <functional>
-#include <sstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,8 +27,11 @@ class FrameUnderTest {
 void pump_events(int ms);
 bool pump_until(const std::function<bool()>& condition, int timeout_ms);
 
-// Everything the program writes to std::cout while it lives. The program writes its console
-// only from the GUI thread; the test framework's own output still reaches the terminal.
+// Pumps events until no camera job runs and no command waits for one.
+bool wait_for_camera(int timeout_ms = 20000);
+
+// Everything the program writes to std::cout while it lives, from any thread; the test
+// framework's own output still reaches the terminal. Made and ended while the camera is idle.
 class StdoutCapture {
   public:
     StdoutCapture();
@@ -36,10 +39,11 @@ class StdoutCapture {
     StdoutCapture(const StdoutCapture&) = delete;
     StdoutCapture& operator=(const StdoutCapture&) = delete;
 
-    std::string text() const { return buffer_.str(); }
+    std::string text() const;
 
   private:
-    std::ostringstream buffer_;
+    class Buffer;
+    std::unique_ptr<Buffer> buffer_;
     std::streambuf* saved_;
 };
 

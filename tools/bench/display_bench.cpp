@@ -33,7 +33,7 @@ using Loader = std::function<void(const wxString&)>;
 void plain_path(const wxString& fileName) {
     wxImage image;
     if (image.LoadFile(fileName, wxBITMAP_TYPE_ANY, -1))
-        show_loaded_image(image);
+        show_preview_images(scale_for_preview(image));
 }
 
 // Smooth gradients with sensor-like noise, so the file is as big as a real camera's.

@@ -1,0 +1,86 @@
+// The commands that reach the camera: each reads what it needs from the window, leaves the
+// camera's part to the camera thread and shows the outcome when it comes back.
+#include "app/series_page.h"
+#include "app/vantlow.h"
+#include "camera/camera_jobs.h"
+#include "camera/detection.h"
+#include "camera/settings_page.h"
+#include "capture/capture_pass.h"
+#include "capture/run_state.h"
+
+#include <memory>
+
+namespace {
+
+// Text for the camera library and console; a text the locale cannot hold becomes empty.
+std::string to_bytes(const wxString& text) {
+    wxCharBuffer bytes = text.mb_str(wxConvLibc);
+    return bytes.data() ? std::string(bytes.data()) : std::string();
+}
+
+CaptureRequest read_capture_request() {
+    CaptureRequest request;
+    // A box changed from here on applies at the next pass.
+    request.writeSettings = settingsChanged;
+    if (settingsChanged)
+        for (size_t i = 0; i < parameterNames.size(); ++i)
+            request.settings.push_back(
+                {to_bytes(parameterNames[i]), to_bytes(parameterCombos[i]->GetValue())});
+    settingsChanged = false;
+    request.frames = framesText->GetValue();
+    request.directory = directoryPicker->GetPath();
+    request.retrieve = retrieveImageCheck->IsChecked();
+    request.remove = deleteImageCheck->IsChecked();
+    request.inSeries = captureRunning;
+    return request;
+}
+
+} // namespace
+
+void MyFrame::CapturePressed(wxCommandEvent& event) {
+    if (!wait_for_turn(captureButton, [this, event]() mutable { CapturePressed(event); }))
+        CaptureImage();
+}
+
+void MyFrame::CaptureImage() {
+    start_camera_job([this, request = read_capture_request()] {
+        auto result = std::make_shared<CaptureResult>(run_capture_pass(request));
+        return [this, result] { CaptureImage(*result); };
+    });
+}
+
+void MyFrame::CaptureImage(const CaptureResult& result) {
+    for (int i = 0; i < result.failedCaptures; ++i)
+        wxLogError("Could not capture an image. Please check the camera and re-initialise.");
+    if (result.failedCaptures > 0) {
+        captureRunning = false;
+        captureButton->Enable(false);
+        startButton->Enable(false);
+        stopButton->Enable(false);
+    }
+    if (result.status)
+        SetStatusText(*result.status, 0);
+    if (result.preview)
+        show_preview_images(*result.preview);
+}
+
+void MyFrame::DetectCamera(wxCommandEvent& event) {
+    if (wait_for_turn(nullptr, [this, event]() mutable { DetectCamera(event); }))
+        return;
+    start_camera_job([this] {
+        const int result = redetect_camera();
+        return [this, result] { DetectCamera(result); };
+    });
+}
+
+void MyFrame::DetectCamera(int result) {
+    if (result != GP_OK) {
+        wxString advice = camera_failure_advice(result);
+        if (!advice.empty())
+            wxLogError(advice);
+        return;
+    }
+    captureButton->Enable(true);
+    startButton->Enable(true);
+    SetStatusText("Camera initialised.", 0);
+}

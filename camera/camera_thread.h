@@ -1,0 +1,19 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+
+// Every call that may talk to the open camera runs on one thread: a real body answers in its
+// own time, and the window must not wait for it. Jobs run one at a time, in the order asked.
+
+// The three are called on the GUI thread.
+
+// Starts the thread. The camera belongs to it from now on.
+void start_camera_thread();
+
+// Queues a job; ignored once the thread is stopping.
+void run_on_camera_thread(std::function<void()> job);
+
+// Drops the jobs not yet begun and waits for the one under way. Returns false when that job
+// has not returned in time; the thread is then left to it.
+bool stop_camera_thread(std::chrono::milliseconds patience);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <gphoto2/gphoto2-widget.h>
+#include <string>
+#include <vector>
+
+// A changed camera parameter as a pass writes it: its registry key and the text of its box,
+// both in the locale's bytes.
+struct ParameterSetting {
+    std::string key;
+    std::string value;
+};
+
+// The configuration read at start-up. The Camera Settings page is built from it, and single
+// settings are converted by its widgets, whose choices are the ones the page offers. Null when
+// the camera did not open. Camera thread once the window is up.
+extern CameraWidget* startupConfiguration;
+
+// Replaces the start-up configuration, releasing the one before.
+void keep_startup_configuration(CameraWidget* root);
+
+// Writes the settings in order, each with its "Paramater:", "Value:" and error lines: one
+// single-setting write each where the driver offers single settings, else one full read and
+// one full write for them all. Camera thread.
+void write_parameters(const std::vector<ParameterSetting>& settings);

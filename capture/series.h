@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/vantlow.h"
+
+// Gives a new worker the newest series: an older worker still sleeping leaves it alone.
+void enroll_worker(MyThread* worker);
+
+// Ends the newest series, even one whose worker has not begun yet: the run state goes back to
+// no series.
+void stop_series();
