@@ -2,6 +2,7 @@
 
 #include "app/series_page.h"
 #include "app/vantlow.h"
+#include "camera/camera_jobs.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -42,16 +43,31 @@ void SeriesWindow::settings(const wxString& interval, const wxString& runtime,
     framesText->SetValue(frames);
 }
 
-std::string SeriesWindow::pass(int picture, int count) const {
+namespace {
+
+// The lines of a pass that captures, writes and deletes one picture; a series numbers it.
+std::string pass_lines(const TempDir& pictures, int picture, const std::string& number) {
     char name[16];
     std::snprintf(name, sizeof name, "IMG_%04d.JPG", picture);
     return std::string("Capturing Image...\n") + "New file is in location /DCIM/100SIMCM/" + name +
-           " on the camera.\n" + "Written file " + std::to_string(count) + ": " +
-           pictures.file(name) + "\n" + "File " + name + " deleted from camera.\n\n";
+           " on the camera.\n" + "Written file " + number + pictures.file(name) + "\n" + "File " +
+           name + " deleted from camera.\n\n";
+}
+
+} // namespace
+
+std::string SeriesWindow::pass(int picture, int count) const {
+    return pass_lines(pictures, picture, std::to_string(count) + ": ");
+}
+
+std::string SeriesWindow::single(int picture) const {
+    return pass_lines(pictures, picture, "");
 }
 
 bool SeriesWindow::console_ends_with(const std::string& tail, int timeout_ms) const {
-    return pump_until([&] { return ends_with(console.text(), tail); }, timeout_ms);
+    // What the camera printed shows in the window once its job's result is applied.
+    return pump_until([&] { return ends_with(console.text(), tail) && !camera_busy(); },
+                      timeout_ms);
 }
 
 std::ostream& operator<<(std::ostream& out, const Buttons& b) {

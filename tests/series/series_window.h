@@ -32,8 +32,10 @@ class SeriesWindow {
     // The console lines of a pass that captures one picture (the camera's number) and
     // retrieves, writes and deletes it while the series has counted `count` frames.
     std::string pass(int picture, int count) const;
+    // The same for a pass of "Capture Image" outside a series.
+    std::string single(int picture) const;
 
-    // Pumps events until the console's last text is `tail`.
+    // Pumps events until the console's last text is `tail` and the camera is idle.
     bool console_ends_with(const std::string& tail, int timeout_ms) const;
 
     SimcamScenario camera;

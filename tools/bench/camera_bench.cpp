@@ -1,0 +1,269 @@
+// What a slow camera costs the person at the window: the time to a shown window and the
+// configuration reads it takes, the longest stall of a 10 ms timer on the GUI thread during
+// "Capture Image" and during a series, and the time before the first capture of a pass that
+// writes seven changed settings. With --soak N it runs an N-pass series at interval 0 instead
+// and prints resident memory, open files and threads at pass 500 and at the end.
+//
+// It only uses what the window has always had (its controls, the parameter registry, the
+// preview's gallery and the worker registry), so the same source builds against an older tree
+// for a side-by-side run: tools/bench/camera-thread-bench does that. Run it under a display
+// with CAMLIBS, IOLIBS and SIMCAM_SCENARIO set (the scenario must log its operations).
+//
+//   camera_bench SCENARIO-LOG [--soak N]
+
+#include "app/series_page.h"
+#include "app/vantlow.h"
+#include "camera/settings_page.h"
+#include "capture/run_state.h"
+#include "display/display.h"
+
+#include <wx/init.h>
+#include <wx/timer.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <mutex>
+#include <string>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double ms_since(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The console, with the moment a text first appeared in it.
+class Console : public std::streambuf {
+  public:
+    void watch_for(const std::string& text) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        watched_ = text;
+        seen_ = false;
+        from_ = text_.size();
+    }
+    bool seen(Clock::time_point* when) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        *when = seenAt_;
+        return seen_;
+    }
+
+  protected:
+    int_type overflow(int_type c) override {
+        if (c != traits_type::eof()) {
+            char ch = traits_type::to_char_type(c);
+            xsputn(&ch, 1);
+        }
+        return traits_type::not_eof(c);
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        text_.append(s, static_cast<size_t>(n));
+        if (!seen_ && !watched_.empty() && text_.find(watched_, from_) != std::string::npos) {
+            seen_ = true;
+            seenAt_ = Clock::now();
+        }
+        if (text_.size() > (1u << 20)) { // a soak prints for a long time
+            text_.erase(0, text_.size() - 4096);
+            from_ = 0;
+        }
+        return n;
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::string text_;
+    std::string watched_;
+    size_t from_ = 0;
+    bool seen_ = false;
+    Clock::time_point seenAt_;
+};
+
+// The longest time between two ticks of a 10 ms timer on the GUI thread.
+class StallMeter : public wxTimer {
+  public:
+    void begin() {
+        longest_ = 0;
+        last_ = Clock::now();
+        Start(10);
+    }
+    double end() {
+        Notify();
+        Stop();
+        return longest_;
+    }
+    void Notify() override {
+        longest_ = std::max(longest_, ms_since(last_));
+        last_ = Clock::now();
+    }
+
+  private:
+    Clock::time_point last_;
+    double longest_ = 0;
+};
+
+void pump_until(const std::function<bool()>& done) {
+    while (!done()) {
+        wxTheApp->Yield(true);
+        wxMilliSleep(1);
+    }
+}
+
+// A click as the toolkit delivers it: through the event loop, not by a direct call.
+void post_click(wxButton* button) {
+    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
+    click.SetEventObject(button);
+    button->GetEventHandler()->QueueEvent(click.Clone());
+}
+
+int count_lines(const std::string& log, const std::string& prefix) {
+    std::ifstream in(log);
+    int n = 0;
+    for (std::string line; std::getline(in, line);)
+        n += line.rfind(prefix, 0) == 0;
+    return n;
+}
+
+size_t workers() {
+    MyApp& app = wxGetApp();
+    wxMutexLocker lock(app.workerLock);
+    return app.workerThreads.size();
+}
+
+bool series_over() {
+    return workers() == 0 && captureButton->IsEnabled() && startButton->IsEnabled();
+}
+
+long proc_status(const char* key) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(key, 0) == 0)
+            return std::atol(line.c_str() + std::string(key).size());
+    return -1;
+}
+
+long open_files() {
+    long n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        n += !entry.is_directory();
+    return n;
+}
+
+// Picks another choice in the first `count` parameter boxes, as the user would.
+int change_settings(int count) {
+    int changed = 0;
+    for (size_t i = 0; i < parameterCombos.size() && changed < count; ++i) {
+        wxComboBox* box = parameterCombos[i];
+        if (box->GetCount() < 2)
+            continue;
+        box->SetValue(box->GetString(box->GetString(0) == box->GetValue() ? 1 : 0));
+        ++changed;
+    }
+    settingsChanged = true;
+    return changed;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: camera_bench SCENARIO-LOG [--soak N]\n");
+        return 2;
+    }
+    const std::string log = argv[1];
+    const int soakPasses = argc > 3 && std::string(argv[2]) == "--soak" ? std::atoi(argv[3]) : 0;
+    const std::string dir = std::filesystem::temp_directory_path() / "vantlow-camera-bench";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+
+    wxEntryStart(argc, argv);
+    Console console;
+    std::streambuf* terminal = std::cout.rdbuf(&console);
+    std::ofstream(log, std::ios::trunc).flush();
+
+    const Clock::time_point starting = Clock::now();
+    wxGetApp().OnInit();
+    auto* frame = static_cast<MyFrame*>(wxGetApp().GetTopWindow());
+    pump_until([&] { return frame->IsShownOnScreen(); });
+    const double startUp = ms_since(starting);
+    const int reads = count_lines(log, "get_config");
+    directoryPicker->SetPath(dir);
+    wxSetWorkingDirectory(dir);
+    StallMeter stalls;
+
+    if (soakPasses > 0) {
+        intervalText->SetValue("0");
+        runtimeText->SetValue("0");
+        maxFramesText->SetValue(std::to_string(soakPasses));
+        long at500[3] = {-1, -1, -1};
+        post_click(startButton);
+        pump_until([] { return startButton->IsEnabled() == false; });
+        pump_until([&] {
+            if (at500[0] < 0 && frameCount >= 500) {
+                at500[0] = proc_status("VmRSS:");
+                at500[1] = open_files();
+                at500[2] = proc_status("Threads:");
+            }
+            return series_over();
+        });
+        std::cout.rdbuf(terminal);
+        std::printf("| figure | at pass 500 | at pass %d | change |\n|---|---|---|---|\n",
+                    soakPasses);
+        const long end[3] = {proc_status("VmRSS:"), open_files(), proc_status("Threads:")};
+        const char* names[3] = {"resident memory (KiB)", "open files", "threads"};
+        for (int i = 0; i < 3; ++i)
+            std::printf("| %s | %ld | %ld | %+ld |\n", names[i], at500[i], end[i],
+                        end[i] - at500[i]);
+    } else {
+        // Capture Image.
+        framesText->SetValue("1");
+        size_t shown = thumbnails.size();
+        Clock::time_point pressed = Clock::now();
+        stalls.begin();
+        post_click(captureButton);
+        pump_until([&] { return thumbnails.size() > shown; });
+        const double captureStall = stalls.end();
+        const double captureTime = ms_since(pressed);
+
+        // A 5-pass series at interval 0.
+        intervalText->SetValue("0");
+        runtimeText->SetValue("0");
+        maxFramesText->SetValue("5");
+        stalls.begin();
+        post_click(startButton);
+        pump_until([] { return startButton->IsEnabled() == false; });
+        pump_until(series_over);
+        const double seriesStall = stalls.end();
+
+        // Seven changed settings, then the capture.
+        const int changed = change_settings(7);
+        shown = thumbnails.size();
+        console.watch_for("Capturing Image...");
+        pressed = Clock::now();
+        post_click(captureButton);
+        pump_until([&] { return thumbnails.size() > shown; });
+        Clock::time_point capturing;
+        console.seen(&capturing);
+        const double beforeCapture =
+            std::chrono::duration<double, std::milli>(capturing - pressed).count();
+
+        std::cout.rdbuf(terminal);
+        std::printf("start-up to a shown window: %.0f ms\n", startUp);
+        std::printf("configuration reads at start-up: %d\n", reads);
+        std::printf("Capture Image: longest GUI stall %.0f ms (the pass took %.0f ms)\n",
+                    captureStall, captureTime);
+        std::printf("5-pass series: longest GUI stall %.0f ms\n", seriesStall);
+        std::printf("%d changed settings: %.0f ms before the first capture\n", changed,
+                    beforeCapture);
+    }
+    frame->Destroy();
+    pump_until([&] { return wxTopLevelWindows.empty(); });
+    std::filesystem::remove_all(dir);
+    return 0;
+}
