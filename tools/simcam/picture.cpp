@@ -110,6 +110,11 @@ struct Caption {
     }
 };
 
+struct PictureGrain {
+    int amplitude = 0;
+    int frame = 0;
+};
+
 struct ErrorTrap {
     jpeg_error_mgr manager;
     std::jmp_buf jump;
@@ -128,7 +133,24 @@ void put(JSAMPLE* pixel, const Rgb& colour) {
 // Fills one row of RGB samples; y counts from the top.
 using RowPainter = std::function<void(int y, JSAMPLE* row)>;
 
-std::string encode_jpeg(int width, int height, const RowPainter& paint_row) {
+// Sensor noise: the same offset on the three channels of a pixel, at most `amplitude` either
+// way, the same for the same frame and row.
+void add_grain(int amplitude, int frame, int y, int width, JSAMPLE* row) {
+    uint32_t state = 2654435761u * static_cast<uint32_t>(frame) ^ 40503u * static_cast<uint32_t>(y);
+    state |= 1u;
+    const uint32_t span = 2 * static_cast<uint32_t>(amplitude) + 1;
+    for (int x = 0; x < width; ++x) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        const int offset = static_cast<int>(state % span) - amplitude;
+        for (int c = 0; c < 3; ++c)
+            row[3 * x + c] = static_cast<JSAMPLE>(std::clamp(row[3 * x + c] + offset, 0, 255));
+    }
+}
+
+std::string encode_jpeg(int width, int height, const PictureGrain& grain,
+                        const RowPainter& paint_row) {
     std::vector<JSAMPLE> row(3 * static_cast<size_t>(width));
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
@@ -152,6 +174,8 @@ std::string encode_jpeg(int width, int height, const RowPainter& paint_row) {
     jpeg_start_compress(&info, TRUE);
     for (int y = 0; y < height; ++y) {
         paint_row(y, row.data());
+        if (grain.amplitude > 0)
+            add_grain(grain.amplitude, grain.frame, y, width, row.data());
         JSAMPROW rows[] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
     }
@@ -247,19 +271,40 @@ class Scene {
     std::vector<double> hills_;
 };
 
-} // namespace
+// A ball crossing a twilight sky from side to side, and back, a sixtieth of the width a frame.
+class MovingBall {
+  public:
+    MovingBall(int frame, int width, int height)
+        : caption_(Caption::cornered(frame, height)), width_(width), height_(height) {
+        radius_ = std::max(1, height / 8);
+        const int travel = std::max(1, width - 2 * radius_);
+        const int step = std::max(1, width / 60);
+        const int along = static_cast<int>((static_cast<int64_t>(frame - 1) * step) % (2 * travel));
+        centre_x_ = radius_ + (along <= travel ? along : 2 * travel - along);
+        centre_y_ = height * 11 / 20;
+    }
 
-std::string make_jpeg(int frame, int width, int height) {
-    const Caption caption = Caption::centred(frame, width, height);
-    return encode_jpeg(width, height, [&](int y, JSAMPLE* row) {
-        fill_row(frame, y, width, height, caption, row);
-    });
-}
+    void fill_row(int y, JSAMPLE* row) const {
+        const Rgb sky =
+            mix(kTop, kBottom, height_ > 1 ? static_cast<double>(y) / (height_ - 1) : 0);
+        const int dy = y - centre_y_;
+        const int half = dy * dy <= radius_ * radius_
+                             ? static_cast<int>(std::sqrt(double(radius_ * radius_ - dy * dy)))
+                             : -1;
+        for (int x = 0; x < width_; ++x) {
+            JSAMPLE* pixel = &row[3 * x];
+            if (!caption_.paint(x, y, pixel))
+                put(pixel, std::abs(x - centre_x_) <= half ? kBall : sky);
+        }
+    }
 
-std::string make_scene_jpeg(int frame, int day_frames, int width, int height) {
-    const Scene scene(frame, day_frames, width, height);
-    return encode_jpeg(width, height, [&scene](int y, JSAMPLE* row) { scene.fill_row(y, row); });
-}
+  private:
+    static constexpr Rgb kTop = {24, 34, 70};
+    static constexpr Rgb kBottom = {96, 128, 150};
+    static constexpr Rgb kBall = {255, 150, 30};
+    Caption caption_;
+    int width_, height_, radius_, centre_x_, centre_y_;
+};
 
 std::string make_raw(int frame, int size) {
     std::string bytes(static_cast<size_t>(size), '\0');
@@ -274,6 +319,42 @@ std::string make_raw(int frame, int size) {
     if (!bytes.empty())
         bytes[0] = 'R';
     return bytes;
+}
+
+} // namespace
+
+std::string make_picture(int frame, const PictureKind& kind) {
+    if (kind.raw)
+        return make_raw(frame, kind.raw_size);
+    const PictureGrain grain{kind.grain, frame};
+    if (kind.style == PictureStyle::Scene) {
+        const Scene scene(frame, kind.day_frames, kind.width, kind.height);
+        return encode_jpeg(kind.width, kind.height, grain,
+                           [&scene](int y, JSAMPLE* row) { scene.fill_row(y, row); });
+    }
+    const Caption caption = Caption::centred(frame, kind.width, kind.height);
+    return encode_jpeg(kind.width, kind.height, grain, [&](int y, JSAMPLE* row) {
+        fill_row(frame, y, kind.width, kind.height, caption, row);
+    });
+}
+
+std::string make_preview(int frame, int width, int height) {
+    const MovingBall ball(frame, width, height);
+    return encode_jpeg(width, height, PictureGrain{},
+                       [&ball](int y, JSAMPLE* row) { ball.fill_row(y, row); });
+}
+
+std::string headers_only(const std::string& jpeg) {
+    // Marker segments after the start-of-image marker: 0xff, a code, a two-byte length that
+    // counts itself. The scan (0xda) starts the image data.
+    size_t at = 2;
+    while (at + 4 <= jpeg.size() && static_cast<unsigned char>(jpeg[at]) == 0xff &&
+           static_cast<unsigned char>(jpeg[at + 1]) != 0xda) {
+        const size_t length = static_cast<unsigned char>(jpeg[at + 2]) * 256u +
+                              static_cast<unsigned char>(jpeg[at + 3]);
+        at += 2 + length;
+    }
+    return jpeg.substr(0, std::min(at, jpeg.size()));
 }
 
 } // namespace simcam
