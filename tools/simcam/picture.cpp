@@ -372,6 +372,13 @@ std::string make_picture(int frame, const PictureKind& kind) {
                        [&digits](int y, JSAMPLE* row) { digits.fill_row(y, row); });
 }
 
+std::string make_jpeg(int frame, int width, int height) {
+    PictureKind kind;
+    kind.width = width;
+    kind.height = height;
+    return make_picture(frame, kind);
+}
+
 std::string make_preview(int frame, int width, int height) {
     const MovingBall ball(frame, width, height);
     return encode_jpeg(width, height, Grain(),

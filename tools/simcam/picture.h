@@ -17,6 +17,9 @@ namespace simcam {
 //  - raw: bytes that are no image, as a raw file from the camera would look to a JPEG decoder.
 std::string make_picture(int frame, const PictureKind& kind);
 
+// The default camera's picture: digits, without grain.
+std::string make_jpeg(int frame, int width, int height);
+
 // Live view frame number `frame`: an orange ball crossing a twilight sky from side to side and
 // back, a sixtieth of the width a frame, with the frame number in the top-left corner.
 std::string make_preview(int frame, int width, int height);

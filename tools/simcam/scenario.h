@@ -61,8 +61,8 @@ struct PictureKind {
     int grain = 0;
 };
 
-// Every member has the scenario word of the same name (README.md lists them). Delays are in
-// milliseconds; 0 makes the operation instant.
+// What a scenario file says; each member is set by the word of a like name (README.md lists the
+// words). Delays are in milliseconds; 0 makes the operation instant.
 struct Scenario {
     bool present = true;
     int open_error = GP_OK;
