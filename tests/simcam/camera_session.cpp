@@ -20,6 +20,13 @@ std::vector<std::string> names_in(CameraList* list) {
     return names;
 }
 
+std::string contents_of(CameraFile* file) {
+    const char* data = nullptr;
+    unsigned long size = 0;
+    gp_file_get_data_and_size(file, &data, &size);
+    return data ? std::string(data, size) : std::string();
+}
+
 const char* type_word(CameraWidgetType type) {
     switch (type) {
     case GP_WIDGET_WINDOW:
@@ -113,12 +120,8 @@ int CameraSession::download(const std::string& path, std::string& bytes) {
     CameraFile* file = nullptr;
     gp_file_new(&file);
     const int result = fetch(path, file);
-    if (result == GP_OK) {
-        const char* data = nullptr;
-        unsigned long size = 0;
-        gp_file_get_data_and_size(file, &data, &size);
-        bytes.assign(data, size);
-    }
+    if (result == GP_OK)
+        bytes = contents_of(file);
     gp_file_free(file);
     return result;
 }
@@ -166,6 +169,26 @@ int CameraSession::get_config(WidgetTree& tree) {
 
 int CameraSession::set_config(const WidgetTree& tree) {
     return gp_camera_set_config(camera_, tree.get(), context_);
+}
+
+int CameraSession::get_single(const std::string& name, WidgetTree& widget) {
+    CameraWidget* found = nullptr;
+    const int result = gp_camera_get_single_config(camera_, name.c_str(), &found, context_);
+    widget.reset(result == GP_OK ? found : nullptr);
+    return result;
+}
+
+int CameraSession::set_single(const std::string& name, const WidgetTree& widget) {
+    return gp_camera_set_single_config(camera_, name.c_str(), widget.get(), context_);
+}
+
+int CameraSession::preview(std::string& bytes) {
+    CameraFile* file = nullptr;
+    gp_file_new(&file);
+    const int result = gp_camera_capture_preview(camera_, file, context_);
+    bytes = result == GP_OK ? contents_of(file) : "";
+    gp_file_free(file);
+    return result;
 }
 
 CameraWidget* child_of(CameraWidget* widget, int index) {

@@ -33,6 +33,12 @@ class CameraSession {
 
     int get_config(WidgetTree& tree);
     int set_config(const WidgetTree& tree);
+    // gp_camera_get_single_config / gp_camera_set_single_config: the driver's own, or
+    // libgphoto2's emulation through the whole tree.
+    int get_single(const std::string& name, WidgetTree& widget);
+    int set_single(const std::string& name, const WidgetTree& widget);
+    // One live view frame.
+    int preview(std::string& bytes);
 
     Camera* camera() const { return camera_; }
     GPContext* context() const { return context_; }

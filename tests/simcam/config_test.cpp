@@ -218,4 +218,29 @@ config "Root"
         EXPECT_NE(warnings.find(word), std::string::npos) << word << " in:\n" << warnings;
 }
 
+TEST(SimcamConfig, UnusableValuesOfTheTimingAndPreviewWordsAreWarnedAbout) {
+    const char* const lines[] = {"init-delay-ms -1",       "get-config-delay-ms soon",
+                                 "set-single-delay-ms",    "download-bytes-per-second 1 2",
+                                 "single-config maybe",    "preview-log off",
+                                 "capture-hang 0",         "capture-hang-from",
+                                 "preview sometimes",      "preview-size 0 480",
+                                 "preview-size 640",       "preview-fail 1 7",
+                                 "preview-damaged-from x", "picture-grain 300"};
+    for (const char* line : lines) {
+        SCOPED_TRACE(line);
+        testing::internal::CaptureStderr();
+        SimcamScenario scenario(line);
+        CameraSession session;
+        EXPECT_EQ(session.init(), GP_OK);
+        const std::string warnings = testing::internal::GetCapturedStderr();
+        EXPECT_NE(warnings.find("unusable"), std::string::npos) << warnings;
+        EXPECT_NE(warnings.find(line), std::string::npos) << warnings;
+        // The camera is the default one: instant, previews on, no single settings.
+        std::string bytes, path;
+        EXPECT_EQ(session.preview(bytes), GP_OK);
+        EXPECT_EQ(session.camera()->functions->get_single_config, nullptr);
+        EXPECT_EQ(session.capture(path), GP_OK);
+    }
+}
+
 } // namespace

@@ -89,6 +89,33 @@ TEST(SimcamFiles, FrameNumberStandsOutInTheMiddle) {
     EXPECT_EQ(edge_marks, 0);
 }
 
+TEST(SimcamFiles, GrainMakesLargerFilesOfTheSamePicture) {
+    // The first picture of a camera, without and with grain, downloaded twice.
+    auto first_picture = [](const std::string& text, std::string& again) {
+        SimcamScenario scenario(text);
+        CameraSession session;
+        std::string path = captured(session, 1)[0], bytes;
+        EXPECT_EQ(session.download(path, bytes), GP_OK);
+        EXPECT_EQ(session.download(path, again), GP_OK);
+        return bytes;
+    };
+    std::string plain_again, grainy_again;
+    const std::string plain = first_picture("picture jpeg 600 400\n", plain_again);
+    const std::string grainy =
+        first_picture("picture jpeg 600 400\npicture-grain 24\n", grainy_again);
+    EXPECT_EQ(plain, plain_again);
+    EXPECT_EQ(grainy, grainy_again) << "the same frame has the same grain";
+    EXPECT_GT(grainy.size(), 4 * plain.size());
+    const std::optional<RgbImage> one = decode_jpeg(plain);
+    const std::optional<RgbImage> two = decode_jpeg(grainy);
+    ASSERT_TRUE(one && two);
+    EXPECT_EQ(two->width, 600);
+    EXPECT_EQ(two->height, 400);
+    const double difference = mean_difference(*one, *two);
+    EXPECT_GT(difference, 3.0);
+    EXPECT_LT(difference, 16.0) << "grain must not hide the picture";
+}
+
 TEST(SimcamFiles, RawPictureIsNoJpeg) {
     SimcamScenario scenario("picture raw 5000\ncapture-name IMG_%04d.CR2\n");
     CameraSession session;

@@ -14,21 +14,25 @@
 #include <gphoto2/gphoto2-result.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <thread>
 
 namespace simcam {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 struct Memory {
     ScenarioSource source;
     ConfigNode config;
     PictureStore pictures;
     int next_frame = 1;
-    // Calls since the scenario was loaded, which its failure rules count.
+    // Calls since the scenario was loaded, which its rules count.
     int captures = 0;
     int downloads = 0;
     int deletes = 0;
+    int previews = 0;
 
     const Scenario& scenario() const { return source.scenario(); }
 
@@ -38,19 +42,23 @@ struct Memory {
         config = scenario().config;
         pictures.clear();
         next_frame = scenario().capture_counter;
-        captures = downloads = deletes = 0;
+        captures = downloads = deletes = previews = 0;
     }
 };
 
 Memory memory;
 
+void pause_ms(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
 // Writes the operation's log line and passes its result on.
-int logged(int result, const std::string& operation, const std::string& path = "") {
+int logged(int result, const std::string& operation, const std::string& subject = "") {
     std::string line = operation;
     if (result != GP_OK)
         line += " failed " + std::to_string(result);
-    if (!path.empty())
-        line += " " + path;
+    if (!subject.empty())
+        line += " " + subject;
     log_operation(memory.scenario().log_path, line);
     return result;
 }
@@ -60,6 +68,7 @@ int exit_camera(Camera*, GPContext*) {
 }
 
 int get_config(Camera*, CameraWidget** window, GPContext*) {
+    pause_ms(memory.scenario().get_config_delay_ms);
     const int error = memory.scenario().get_config_error;
     if (error == GP_OK)
         *window = make_widgets(memory.config);
@@ -67,6 +76,7 @@ int get_config(Camera*, CameraWidget** window, GPContext*) {
 }
 
 int set_config(Camera*, CameraWidget* window, GPContext*) {
+    pause_ms(memory.scenario().set_config_delay_ms);
     const int error = memory.scenario().set_config_error;
     if (error != GP_OK)
         return logged(error, "set_config");
@@ -77,12 +87,54 @@ int set_config(Camera*, CameraWidget* window, GPContext*) {
     return GP_OK;
 }
 
+int get_single_config(Camera*, const char* name, CameraWidget** widget, GPContext*) {
+    pause_ms(memory.scenario().get_single_delay_ms);
+    int error = memory.scenario().get_config_error;
+    const ConfigNode* setting = find_setting(memory.config, name);
+    if (error == GP_OK && !setting)
+        error = GP_ERROR_BAD_PARAMETERS;
+    if (error == GP_OK)
+        *widget = make_widgets(*setting);
+    return logged(error, "get_single_config", name);
+}
+
+// Logs the value written even when it is the one the camera had: the write was asked for.
+int set_single_config(Camera*, const char* name, CameraWidget* widget, GPContext*) {
+    pause_ms(memory.scenario().set_single_delay_ms);
+    int error = memory.scenario().set_config_error;
+    ConfigNode* setting = find_setting(memory.config, name);
+    CameraWidgetType type;
+    if (error == GP_OK &&
+        (!setting || gp_widget_get_type(widget, &type) != GP_OK || type != setting->type))
+        error = GP_ERROR_BAD_PARAMETERS;
+    if (error != GP_OK)
+        return logged(error, "set_single_config", name);
+    take_values(widget, *setting);
+    log_operation(memory.scenario().log_path,
+                  "set_single_config\t" + setting->name + "=" + setting->value);
+    return GP_OK;
+}
+
+// A body that has locked up: the call sleeps until the scenario file changes or goes away, so
+// that a test can free it, and then answers as a camera pulled off the cable. It keeps nothing
+// but a copy of the file, so a process may exit while it sleeps.
+int hang() {
+    log_operation(memory.scenario().log_path, "capture hangs");
+    const ScenarioFile loaded = memory.source.file();
+    while (ScenarioFile::current().same_as(loaded))
+        pause_ms(50);
+    return GP_ERROR_IO;
+}
+
 int capture(Camera* camera, CameraCaptureType type, CameraFilePath* path, GPContext* context) {
     if (type != GP_CAPTURE_IMAGE)
         return GP_ERROR_NOT_SUPPORTED;
     const Scenario& scenario = memory.scenario();
-    std::this_thread::sleep_for(std::chrono::milliseconds(scenario.capture_delay_ms));
-    const int error = failure_for(scenario.capture_fails, ++memory.captures);
+    const int call = ++memory.captures;
+    if (picks(scenario.capture_hangs, call))
+        return logged(hang(), "capture");
+    pause_ms(scenario.capture_delay_ms);
+    const int error = failure_for(scenario.capture_fails, call);
     if (error != GP_OK)
         return logged(error, "capture");
 
@@ -97,6 +149,35 @@ int capture(Camera* camera, CameraCaptureType type, CameraFilePath* path, GPCont
     std::snprintf(path->folder, sizeof path->folder, "%s", folder.c_str());
     std::snprintf(path->name, sizeof path->name, "%s", name.c_str());
     return logged(GP_OK, "capture", join_path(folder, name));
+}
+
+// Previews come thirty a second, so their log lines can be turned off.
+int logged_preview(int result) {
+    return memory.scenario().preview_log ? logged(result, "capture_preview") : result;
+}
+
+int capture_preview(Camera*, CameraFile* file, GPContext*) {
+    const Clock::time_point start = Clock::now();
+    const Scenario& scenario = memory.scenario();
+    if (!scenario.preview)
+        return logged_preview(GP_ERROR_NOT_SUPPORTED);
+    const int frame = ++memory.previews;
+    int error = failure_for(scenario.preview_fails, frame);
+    std::string bytes;
+    if (error == GP_OK) {
+        bytes = make_preview(frame, scenario.preview_width, scenario.preview_height);
+        if (bytes.empty())
+            error = GP_ERROR_NO_MEMORY;
+        else if (picks(scenario.preview_damaged, frame))
+            bytes = headers_only(bytes);
+    }
+    // Making the frame is part of the camera's time for it.
+    std::this_thread::sleep_until(start + std::chrono::milliseconds(scenario.preview_delay_ms));
+    if (error != GP_OK)
+        return logged_preview(error);
+    gp_file_set_mime_type(file, GP_MIME_JPEG);
+    gp_file_append(file, bytes.data(), bytes.size());
+    return logged_preview(GP_OK);
 }
 
 int list_files(CameraFilesystem*, const char* folder, CameraList* list, void*, GPContext*) {
@@ -116,29 +197,31 @@ int get_file(CameraFilesystem*, const char* given_folder, const char* name, Came
              CameraFile* file, void*, GPContext*) {
     if (type != GP_FILE_TYPE_NORMAL)
         return GP_ERROR_NOT_SUPPORTED;
+    const Clock::time_point start = Clock::now();
     const std::string folder = normal_folder(given_folder);
     const std::string path = join_path(folder, name);
-    const PictureSpec& picture = memory.scenario().picture;
-    int error = failure_for(memory.scenario().download_fails, ++memory.downloads);
+    const Scenario& scenario = memory.scenario();
+    int error = failure_for(scenario.download_fails, ++memory.downloads);
     const int frame = memory.pictures.frame(folder, name);
     if (error == GP_OK && frame < 0)
         error = GP_ERROR_FILE_NOT_FOUND;
     if (error != GP_OK)
         return logged(error, "file_get", path);
 
-    const std::string bytes =
-        picture.raw ? make_raw(frame, picture.raw_size)
-        : picture.style == PictureStyle::Scene
-            ? make_scene_jpeg(frame, picture.day_frames, picture.width, picture.height)
-            : make_jpeg(frame, picture.width, picture.height);
-    if (!picture.raw && bytes.empty())
+    const std::string bytes = make_picture(frame, scenario.picture);
+    if (!scenario.picture.raw && bytes.empty())
         return logged(GP_ERROR_NO_MEMORY, "file_get", path);
-    gp_file_set_mime_type(file, picture.raw ? GP_MIME_RAW : GP_MIME_JPEG);
+    // The transfer time counts from the request, making the picture included.
+    if (const int64_t rate = scenario.download_bytes_per_second; rate > 0)
+        std::this_thread::sleep_until(
+            start + std::chrono::microseconds(static_cast<int64_t>(bytes.size()) * 1000000 / rate));
+    gp_file_set_mime_type(file, scenario.picture.raw ? GP_MIME_RAW : GP_MIME_JPEG);
     gp_file_append(file, bytes.data(), bytes.size());
     return logged(GP_OK, "file_get", path);
 }
 
 int delete_file(CameraFilesystem*, const char* given_folder, const char* name, void*, GPContext*) {
+    pause_ms(memory.scenario().delete_delay_ms);
     const std::string folder = normal_folder(given_folder);
     int error = failure_for(memory.scenario().delete_fails, ++memory.deletes);
     if (error == GP_OK && !memory.pictures.remove(folder, name))
@@ -161,8 +244,14 @@ SIMCAM_EXPORT int camera_abilities(CameraAbilitiesList* list) {
     abilities.port = GP_PORT_USB;
     abilities.usb_vendor = simcam::kUsbVendor;
     abilities.usb_product = simcam::kUsbProduct;
-    abilities.operations =
-        static_cast<CameraOperation>(GP_OPERATION_CAPTURE_IMAGE | GP_OPERATION_CONFIG);
+    // libgphoto2 asks for the abilities before it opens the camera, so this reads the scenario
+    // for itself.
+    static simcam::ScenarioSource source;
+    source.refresh();
+    int operations = GP_OPERATION_CAPTURE_IMAGE | GP_OPERATION_CONFIG;
+    if (source.scenario().preview)
+        operations |= GP_OPERATION_CAPTURE_PREVIEW;
+    abilities.operations = static_cast<CameraOperation>(operations);
     abilities.file_operations = GP_FILE_OPERATION_DELETE;
     abilities.folder_operations = GP_FOLDER_OPERATION_NONE;
     abilities.device_type = GP_DEVICE_STILL_CAMERA;
@@ -172,6 +261,7 @@ SIMCAM_EXPORT int camera_abilities(CameraAbilitiesList* list) {
 SIMCAM_EXPORT int camera_init(Camera* camera, GPContext*) {
     using namespace simcam;
     memory.reload_if_changed();
+    pause_ms(memory.scenario().init_delay_ms);
     const int error = memory.scenario().init_error;
     if (error != GP_OK)
         return logged(error, "init");
@@ -180,6 +270,11 @@ SIMCAM_EXPORT int camera_init(Camera* camera, GPContext*) {
     camera->functions->get_config = get_config;
     camera->functions->set_config = set_config;
     camera->functions->capture = capture;
+    camera->functions->capture_preview = capture_preview;
+    if (memory.scenario().single_config) {
+        camera->functions->get_single_config = get_single_config;
+        camera->functions->set_single_config = set_single_config;
+    }
     CameraFilesystemFuncs functions = {};
     functions.file_list_func = list_files;
     functions.folder_list_func = list_folders;

@@ -81,4 +81,14 @@ std::vector<std::string> take_values(CameraWidget* widget, ConfigNode& node) {
     return changes;
 }
 
+ConfigNode* find_setting(ConfigNode& node, const std::string& name) {
+    const bool setting = node.type != GP_WIDGET_WINDOW && node.type != GP_WIDGET_SECTION;
+    if (setting && !name.empty() && node.name == name)
+        return &node;
+    for (ConfigNode& child : node.children)
+        if (ConfigNode* found = find_setting(child, name))
+            return found;
+    return nullptr;
+}
+
 } // namespace simcam

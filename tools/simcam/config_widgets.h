@@ -17,4 +17,8 @@ CameraWidget* make_widgets(const ConfigNode& node);
 // widget's name, or its label when the name is empty. Parts shaped differently are skipped.
 std::vector<std::string> take_values(CameraWidget* widget, ConfigNode& node);
 
+// The first setting (a widget that is no window or section) called `name`, depth first, as a
+// camera looks one up for a single read or write; nullptr if there is none.
+ConfigNode* find_setting(ConfigNode& node, const std::string& name);
+
 } // namespace simcam

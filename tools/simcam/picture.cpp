@@ -25,6 +25,14 @@ const int kGlyphWidth = 5;
 const int kGlyphHeight = 7;
 const int kCell = kGlyphWidth + 1;
 
+// A small, fast pseudo-random generator (xorshift); the state must not be 0.
+uint32_t next_random(uint32_t& state) {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+}
+
 struct Rgb {
     int r, g, b;
 };
@@ -80,6 +88,8 @@ struct Caption {
         return caption;
     }
 
+    bool crosses_row(int y) const { return y >= top - scale && y < top + height + scale; }
+
     bool on_plate(int x, int y) const {
         return x >= left - scale && x < left + width + scale && y >= top - scale &&
                y < top + height + scale;
@@ -128,7 +138,42 @@ void put(JSAMPLE* pixel, const Rgb& colour) {
 // Fills one row of RGB samples; y counts from the top.
 using RowPainter = std::function<void(int y, JSAMPLE* row)>;
 
-std::string encode_jpeg(int width, int height, const RowPainter& paint_row) {
+// Sensor noise: the same offset on the three channels of a pixel, at most `amplitude` either
+// way. Each row takes its offsets from one table of the frame's, starting at a place of its
+// own, so the same frame gets the same noise.
+class Grain {
+  public:
+    Grain() = default;
+    Grain(int amplitude, int frame) : amplitude_(amplitude) {
+        if (amplitude <= 0)
+            return;
+        offsets_.resize(kTableSize);
+        uint32_t state = 2654435761u * static_cast<uint32_t>(frame) + 1u;
+        const uint32_t span = 2 * static_cast<uint32_t>(amplitude) + 1;
+        for (int16_t& offset : offsets_)
+            offset = static_cast<int16_t>(static_cast<int>(next_random(state) % span) - amplitude);
+    }
+
+    void apply(int y, int width, JSAMPLE* row) const {
+        if (amplitude_ <= 0)
+            return;
+        uint32_t state = 40503u * static_cast<uint32_t>(y) + 1u;
+        size_t at = next_random(state);
+        for (int x = 0; x < width; ++x, ++at) {
+            const int offset = offsets_[at % kTableSize];
+            for (int c = 0; c < 3; ++c)
+                row[3 * x + c] = static_cast<JSAMPLE>(std::clamp(row[3 * x + c] + offset, 0, 255));
+        }
+    }
+
+  private:
+    static constexpr size_t kTableSize = 1 << 16;
+
+    int amplitude_ = 0;
+    std::vector<int16_t> offsets_;
+};
+
+std::string encode_jpeg(int width, int height, const Grain& grain, const RowPainter& paint_row) {
     std::vector<JSAMPLE> row(3 * static_cast<size_t>(width));
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
@@ -152,6 +197,7 @@ std::string encode_jpeg(int width, int height, const RowPainter& paint_row) {
     jpeg_start_compress(&info, TRUE);
     for (int y = 0; y < height; ++y) {
         paint_row(y, row.data());
+        grain.apply(y, width, row.data());
         JSAMPROW rows[] = {row.data()};
         jpeg_write_scanlines(&info, rows, 1);
     }
@@ -162,20 +208,37 @@ std::string encode_jpeg(int width, int height, const RowPainter& paint_row) {
     return bytes;
 }
 
-void fill_row(int frame, int y, int width, int height, const Caption& caption, JSAMPLE* row) {
-    const int hue = (frame * 47) % 360;
-    const Rgb from = hue_colour(hue, 230);
-    const Rgb to = hue_colour((hue + 120) % 360, 110);
-    const int down = height > 1 ? y * 256 / (height - 1) : 0;
-    for (int x = 0; x < width; ++x) {
-        JSAMPLE* pixel = &row[3 * x];
-        if (caption.paint(x, y, pixel))
-            continue;
-        const int t = ((width > 1 ? x * 256 / (width - 1) : 0) + down) / 2;
-        put(pixel, {from.r + (to.r - from.r) * t / 256, from.g + (to.g - from.g) * t / 256,
-                    from.b + (to.b - from.b) * t / 256});
+// The frame number in the middle of a diagonal gradient between two colours of the frame's.
+class Digits {
+  public:
+    Digits(int frame, int width, int height)
+        : caption_(Caption::centred(frame, width, height)), width_(width), height_(height) {
+        const int hue = (frame * 47) % 360;
+        const Rgb from = hue_colour(hue, 230);
+        const Rgb to = hue_colour((hue + 120) % 360, 110);
+        for (int t = 0; t <= 256; ++t)
+            shades_[t] = {from.r + (to.r - from.r) * t / 256, from.g + (to.g - from.g) * t / 256,
+                          from.b + (to.b - from.b) * t / 256};
+        for (int x = 0; x < width; ++x)
+            across_.push_back(width > 1 ? x * 256 / (width - 1) : 0);
     }
-}
+
+    void fill_row(int y, JSAMPLE* row) const {
+        const int down = height_ > 1 ? y * 256 / (height_ - 1) : 0;
+        const bool captioned = caption_.crosses_row(y);
+        for (int x = 0; x < width_; ++x) {
+            JSAMPLE* pixel = &row[3 * x];
+            if (!captioned || !caption_.paint(x, y, pixel))
+                put(pixel, shades_[(across_[x] + down) / 2]);
+        }
+    }
+
+  private:
+    Caption caption_;
+    int width_, height_;
+    Rgb shades_[257];
+    std::vector<int> across_;
+};
 
 Rgb mix(const Rgb& a, const Rgb& b, double t) {
     auto channel = [t](int from, int to) {
@@ -247,33 +310,92 @@ class Scene {
     std::vector<double> hills_;
 };
 
-} // namespace
+// A ball crossing a twilight sky from side to side, and back, a sixtieth of the width a frame.
+class MovingBall {
+  public:
+    MovingBall(int frame, int width, int height)
+        : caption_(Caption::cornered(frame, height)), width_(width), height_(height) {
+        radius_ = std::max(1, height / 8);
+        const int travel = std::max(1, width - 2 * radius_);
+        const int step = std::max(1, width / 60);
+        const int along = static_cast<int>((static_cast<int64_t>(frame - 1) * step) % (2 * travel));
+        centre_x_ = radius_ + (along <= travel ? along : 2 * travel - along);
+        centre_y_ = height * 11 / 20;
+    }
 
-std::string make_jpeg(int frame, int width, int height) {
-    const Caption caption = Caption::centred(frame, width, height);
-    return encode_jpeg(width, height, [&](int y, JSAMPLE* row) {
-        fill_row(frame, y, width, height, caption, row);
-    });
-}
+    void fill_row(int y, JSAMPLE* row) const {
+        const Rgb sky =
+            mix(kTop, kBottom, height_ > 1 ? static_cast<double>(y) / (height_ - 1) : 0);
+        const int dy = y - centre_y_;
+        const int half = dy * dy <= radius_ * radius_
+                             ? static_cast<int>(std::sqrt(double(radius_ * radius_ - dy * dy)))
+                             : -1;
+        for (int x = 0; x < width_; ++x) {
+            JSAMPLE* pixel = &row[3 * x];
+            if (!caption_.paint(x, y, pixel))
+                put(pixel, std::abs(x - centre_x_) <= half ? kBall : sky);
+        }
+    }
 
-std::string make_scene_jpeg(int frame, int day_frames, int width, int height) {
-    const Scene scene(frame, day_frames, width, height);
-    return encode_jpeg(width, height, [&scene](int y, JSAMPLE* row) { scene.fill_row(y, row); });
-}
+  private:
+    static constexpr Rgb kTop = {24, 34, 70};
+    static constexpr Rgb kBottom = {96, 128, 150};
+    static constexpr Rgb kBall = {255, 150, 30};
+    Caption caption_;
+    int width_, height_, radius_, centre_x_, centre_y_;
+};
 
 std::string make_raw(int frame, int size) {
     std::string bytes(static_cast<size_t>(size), '\0');
     uint32_t state = 2654435761u * static_cast<uint32_t>(frame) + 1u;
-    for (char& byte : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        byte = static_cast<char>(state >> 24);
-    }
+    for (char& byte : bytes)
+        byte = static_cast<char>(next_random(state) >> 24);
     // A JPEG starts with 0xff 0xd8; make sure this does not.
     if (!bytes.empty())
         bytes[0] = 'R';
     return bytes;
+}
+
+} // namespace
+
+std::string make_picture(int frame, const PictureKind& kind) {
+    if (kind.raw)
+        return make_raw(frame, kind.raw_size);
+    const Grain grain(kind.grain, frame);
+    if (kind.style == PictureStyle::Scene) {
+        const Scene scene(frame, kind.day_frames, kind.width, kind.height);
+        return encode_jpeg(kind.width, kind.height, grain,
+                           [&scene](int y, JSAMPLE* row) { scene.fill_row(y, row); });
+    }
+    const Digits digits(frame, kind.width, kind.height);
+    return encode_jpeg(kind.width, kind.height, grain,
+                       [&digits](int y, JSAMPLE* row) { digits.fill_row(y, row); });
+}
+
+std::string make_jpeg(int frame, int width, int height) {
+    PictureKind kind;
+    kind.width = width;
+    kind.height = height;
+    return make_picture(frame, kind);
+}
+
+std::string make_preview(int frame, int width, int height) {
+    const MovingBall ball(frame, width, height);
+    return encode_jpeg(width, height, Grain(),
+                       [&ball](int y, JSAMPLE* row) { ball.fill_row(y, row); });
+}
+
+std::string headers_only(const std::string& jpeg) {
+    // Marker segments after the start-of-image marker: 0xff, a code, a two-byte length that
+    // counts itself. The scan (0xda) starts the image data.
+    size_t at = 2;
+    while (at + 4 <= jpeg.size() && static_cast<unsigned char>(jpeg[at]) == 0xff &&
+           static_cast<unsigned char>(jpeg[at + 1]) != 0xda) {
+        const size_t length = static_cast<unsigned char>(jpeg[at + 2]) * 256u +
+                              static_cast<unsigned char>(jpeg[at + 3]);
+        at += 2 + length;
+    }
+    return jpeg.substr(0, std::min(at, jpeg.size()));
 }
 
 } // namespace simcam

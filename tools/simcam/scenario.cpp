@@ -145,21 +145,55 @@ void Parser::line(const std::vector<Token>& tokens) {
     }
 }
 
+// Picture sides beyond this are a typo, and would ask for gigabytes.
+const int kSideLimit = 20000;
+
+bool to_side(const std::string& text, int& out) {
+    return to_int(text, out) && out >= 1 && out <= kSideLimit;
+}
+
+bool to_switch(const std::string& text, bool& out) {
+    if (text != "yes" && text != "no")
+        return false;
+    out = text == "yes";
+    return true;
+}
+
 void Parser::directive(const std::string& word, const std::vector<std::string>& args) {
     static const std::map<std::string, int Scenario::*> codes = {
         {"open-error", &Scenario::open_error},
         {"init-error", &Scenario::init_error},
         {"get-config-error", &Scenario::get_config_error},
         {"set-config-error", &Scenario::set_config_error}};
+    static const std::map<std::string, int Scenario::*> counts = {
+        {"capture-counter", &Scenario::capture_counter},
+        {"init-delay-ms", &Scenario::init_delay_ms},
+        {"get-config-delay-ms", &Scenario::get_config_delay_ms},
+        {"set-config-delay-ms", &Scenario::set_config_delay_ms},
+        {"get-single-delay-ms", &Scenario::get_single_delay_ms},
+        {"set-single-delay-ms", &Scenario::set_single_delay_ms},
+        {"capture-delay-ms", &Scenario::capture_delay_ms},
+        {"download-bytes-per-second", &Scenario::download_bytes_per_second},
+        {"delete-delay-ms", &Scenario::delete_delay_ms},
+        {"preview-delay-ms", &Scenario::preview_delay_ms}};
+    static const std::map<std::string, bool Scenario::*> switches = {
+        {"single-config", &Scenario::single_config}, {"preview-log", &Scenario::preview_log}};
     static const std::map<std::string, std::vector<FailRule> Scenario::*> fails = {
         {"capture-fail", &Scenario::capture_fails},
         {"download-fail", &Scenario::download_fails},
-        {"delete-fail", &Scenario::delete_fails}};
+        {"delete-fail", &Scenario::delete_fails},
+        {"preview-fail", &Scenario::preview_fails}};
+    static const std::map<std::string, std::vector<CallRule> Scenario::*> calls = {
+        {"capture-hang", &Scenario::capture_hangs},
+        {"preview-damaged", &Scenario::preview_damaged}};
+    // "capture-fail-from 3 -7" is "capture-fail 3 -7" for the third call and every later one.
     const std::string from_suffix = "-from";
     const bool onwards =
         word.size() > from_suffix.size() &&
         word.compare(word.size() - from_suffix.size(), std::string::npos, from_suffix) == 0;
-    const auto fail = fails.find(onwards ? word.substr(0, word.size() - from_suffix.size()) : word);
+    const std::string rule_word = onwards ? word.substr(0, word.size() - from_suffix.size()) : word;
+    const auto fail = fails.find(rule_word);
+    const auto call = calls.find(rule_word);
 
     int number = 0;
     int code = 0;
@@ -168,11 +202,21 @@ void Parser::directive(const std::string& word, const std::vector<std::string>& 
         usable = args.size() == 1 && to_int(args[0], code) && code <= 0;
         if (usable)
             scenario_.*(found->second) = code;
+    } else if (auto found = counts.find(word); found != counts.end()) {
+        usable = args.size() == 1 && to_int(args[0], number) && number >= 0;
+        if (usable)
+            scenario_.*(found->second) = number;
+    } else if (auto found = switches.find(word); found != switches.end()) {
+        usable = args.size() == 1 && to_switch(args[0], scenario_.*(found->second));
     } else if (fail != fails.end()) {
         usable = args.size() == 2 && to_int(args[0], number) && number >= 1 &&
                  to_int(args[1], code) && code < 0;
         if (usable)
-            (scenario_.*(fail->second)).push_back(FailRule{number, code, onwards});
+            (scenario_.*(fail->second)).push_back(FailRule{CallRule{number, onwards}, code});
+    } else if (call != calls.end()) {
+        usable = args.size() == 1 && to_int(args[0], number) && number >= 1;
+        if (usable)
+            (scenario_.*(call->second)).push_back(CallRule{number, onwards});
     } else if (word == "presence") {
         usable = args.size() == 1 && (args[0] == "present" || args[0] == "absent");
         if (usable)
@@ -186,22 +230,14 @@ void Parser::directive(const std::string& word, const std::vector<std::string>& 
         usable = args.size() == 1 && (pattern = NamePattern::parse(args[0]));
         if (usable)
             scenario_.capture_name = *pattern;
-    } else if (word == "capture-counter" || word == "capture-delay-ms") {
-        usable = args.size() == 1 && to_int(args[0], number) && number >= 0;
-        if (usable)
-            (word == "capture-counter" ? scenario_.capture_counter : scenario_.capture_delay_ms) =
-                number;
     } else if (word == "capture-fixed") {
         usable = args.size() == 1 && !args[0].empty() && args[0].find('/') == std::string::npos;
         if (usable)
             scenario_.capture_fixed = args[0];
     } else if (word == "picture") {
-        // Bounds keep a typo from asking for gigabytes.
-        const int limit = 20000;
         int width = 0, height = 0;
-        if (args.size() == 3 && args[0] == "jpeg" && to_int(args[1], width) &&
-            to_int(args[2], height) && width >= 1 && height >= 1 && width <= limit &&
-            height <= limit) {
+        if (args.size() == 3 && args[0] == "jpeg" && to_side(args[1], width) &&
+            to_side(args[2], height)) {
             scenario_.picture.raw = false;
             scenario_.picture.width = width;
             scenario_.picture.height = height;
@@ -221,6 +257,21 @@ void Parser::directive(const std::string& word, const std::vector<std::string>& 
             scenario_.picture.style = PictureStyle::Scene;
             scenario_.picture.day_frames = number;
             usable = true;
+        }
+    } else if (word == "picture-grain") {
+        usable = args.size() == 1 && to_int(args[0], number) && number >= 0 && number <= 255;
+        if (usable)
+            scenario_.picture.grain = number;
+    } else if (word == "preview") {
+        usable = args.size() == 1 && (args[0] == "supported" || args[0] == "unsupported");
+        if (usable)
+            scenario_.preview = args[0] == "supported";
+    } else if (word == "preview-size") {
+        int width = 0, height = 0;
+        usable = args.size() == 2 && to_side(args[0], width) && to_side(args[1], height);
+        if (usable) {
+            scenario_.preview_width = width;
+            scenario_.preview_height = height;
         }
     } else if (word == "log") {
         usable = args.size() == 1 && !args[0].empty();
@@ -307,9 +358,16 @@ std::string range_text(float value) {
     return text;
 }
 
+bool picks(const std::vector<CallRule>& rules, int nth) {
+    for (const CallRule& rule : rules)
+        if (rule.picks(nth))
+            return true;
+    return false;
+}
+
 int failure_for(const std::vector<FailRule>& rules, int nth) {
     for (const FailRule& rule : rules)
-        if (nth == rule.nth || (rule.onwards && nth > rule.nth))
+        if (rule.calls.picks(nth))
             return rule.code;
     return GP_OK;
 }

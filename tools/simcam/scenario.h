@@ -24,11 +24,21 @@ struct ConfigNode {
 // How a range value is written in scenarios and in the operation log.
 std::string range_text(float value);
 
-// Makes the nth call (1-based) fail, or the nth and every later one.
-struct FailRule {
+// The nth call (1-based), or with `onwards` the nth and every later one.
+struct CallRule {
     int nth = 1;
-    int code = GP_ERROR;
     bool onwards = false;
+
+    bool picks(int call) const { return call == nth || (onwards && call > nth); }
+};
+
+// Whether any of the rules picks the nth call.
+bool picks(const std::vector<CallRule>& rules, int nth);
+
+// Makes the calls a rule picks fail with `code`.
+struct FailRule {
+    CallRule calls;
+    int code = GP_ERROR;
 };
 
 // The error code the nth call fails with, or GP_OK.
@@ -38,15 +48,21 @@ int failure_for(const std::vector<FailRule>& rules, int nth);
 // sky from dawn to dusk once every day_frames frames.
 enum class PictureStyle { Digits, Scene };
 
-struct PictureSpec {
+// What the camera delivers as a picture: a raw file of raw_size bytes, or a JPEG.
+struct PictureKind {
     bool raw = false;
     int width = 1500;
     int height = 1000;
     int raw_size = 0;
     PictureStyle style = PictureStyle::Digits;
     int day_frames = 0;
+    // Amplitude of the sensor noise laid over a JPEG: with some, a JPEG is as large as a real
+    // body's, which sets how long its download takes.
+    int grain = 0;
 };
 
+// What a scenario file says; each member is set by the word of a like name (README.md lists the
+// words). Delays are in milliseconds; 0 makes the operation instant.
 struct Scenario {
     bool present = true;
     int open_error = GP_OK;
@@ -57,11 +73,29 @@ struct Scenario {
     NamePattern capture_name = *NamePattern::parse("IMG_%04d.JPG");
     int capture_counter = 1;
     std::string capture_fixed;
-    PictureSpec picture;
+    PictureKind picture;
+    int init_delay_ms = 0;
+    int get_config_delay_ms = 0;
+    int set_config_delay_ms = 0;
+    // Whether the driver offers reads and writes of one setting; without, libgphoto2 goes
+    // through the whole configuration.
+    bool single_config = false;
+    int get_single_delay_ms = 0;
+    int set_single_delay_ms = 0;
     int capture_delay_ms = 0;
+    int download_bytes_per_second = 0;
+    int delete_delay_ms = 0;
     std::vector<FailRule> capture_fails;
+    std::vector<CallRule> capture_hangs;
     std::vector<FailRule> download_fails;
     std::vector<FailRule> delete_fails;
+    bool preview = true;
+    int preview_width = 1024;
+    int preview_height = 680;
+    int preview_delay_ms = 33;
+    std::vector<FailRule> preview_fails;
+    std::vector<CallRule> preview_damaged;
+    bool preview_log = true;
     std::string log_path;
     ConfigNode config;
 };

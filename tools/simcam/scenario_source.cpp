@@ -4,31 +4,35 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 namespace simcam {
 
-bool ScenarioSource::refresh() {
+ScenarioFile ScenarioFile::current() {
     const char* variable = std::getenv("SIMCAM_SCENARIO");
-    const std::string path = variable ? variable : "";
-    std::string text;
-    bool readable = true;
-    if (!path.empty()) {
-        std::ifstream in(path, std::ios::binary);
-        readable = in.is_open();
+    ScenarioFile file;
+    file.path = variable ? variable : "";
+    if (!file.path.empty()) {
+        std::ifstream in(file.path, std::ios::binary);
+        file.readable = in.is_open();
         std::ostringstream content;
-        if (readable)
+        if (file.readable)
             content << in.rdbuf();
-        text = content.str();
+        file.text = content.str();
     }
-    if (loaded_ && path == path_ && text == text_)
+    return file;
+}
+
+bool ScenarioSource::refresh() {
+    ScenarioFile file = ScenarioFile::current();
+    if (loaded_ && file.same_as(file_))
         return false;
-    if (!readable)
+    if (!file.readable)
         std::fprintf(stderr, "simcam: cannot read scenario %s, using the default camera\n",
-                     path.c_str());
+                     file.path.c_str());
     loaded_ = true;
-    path_ = path;
-    text_ = text;
-    scenario_ = parse_scenario(text);
+    file_ = std::move(file);
+    scenario_ = parse_scenario(file_.text);
     return true;
 }
 

@@ -6,6 +6,19 @@
 
 namespace simcam {
 
+// Which file SIMCAM_SCENARIO names, and what it says (empty when there is none or it cannot be
+// read).
+struct ScenarioFile {
+    std::string path;
+    std::string text;
+    bool readable = true;
+
+    static ScenarioFile current();
+    bool same_as(const ScenarioFile& other) const {
+        return path == other.path && text == other.text;
+    }
+};
+
 // The scenario named by SIMCAM_SCENARIO, read again on demand.
 class ScenarioSource {
   public:
@@ -13,11 +26,12 @@ class ScenarioSource {
     // last load; returns whether it did. Without the variable the camera is the default one.
     bool refresh();
     const Scenario& scenario() const { return scenario_; }
+    // What the scenario was loaded from.
+    const ScenarioFile& file() const { return file_; }
 
   private:
     bool loaded_ = false;
-    std::string path_;
-    std::string text_;
+    ScenarioFile file_;
     Scenario scenario_;
 };
 
