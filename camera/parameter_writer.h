@@ -19,7 +19,8 @@ extern CameraWidget* startupConfiguration;
 // Replaces the start-up configuration, releasing the one before.
 void keep_startup_configuration(CameraWidget* root);
 
-// Writes the settings in order, each with its "Paramater:", "Value:" and error lines: one
-// single-setting write each where the driver offers single settings, else one full read and
-// one full write for them all. Camera thread.
+// Writes the settings, then prints each one's "Paramater:", "Value:" and error lines in order.
+// Where the driver offers single settings, a setting it can name takes one single-setting write
+// when its text differs from what the camera was last known to hold; one full read and one full
+// write take all the others together. Camera thread.
 void write_parameters(const std::vector<ParameterSetting>& settings);

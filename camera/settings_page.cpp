@@ -5,6 +5,7 @@
 #include "camera/detection.h"
 #include "camera/parameter_writer.h"
 
+#include <algorithm>
 #include <iostream>
 #include <wx/stattext.h>
 
@@ -19,6 +20,7 @@ namespace {
 
 const int rowHeight = 40;
 const int comboColumn = 250;
+const int tallestUnscrolledPage = 400;
 
 wxCheckBox* add_check_box(wxWindow* page, const wxString& label, const wxString& name) {
     auto* box = new wxCheckBox(page, wxID_ANY, label, wxPoint(settingsCursor.x, settingsCursor.y),
@@ -79,6 +81,10 @@ wxScrolledWindow* create_camera_settings_page(wxWindow* notebook) {
     deleteImageCheck = add_check_box(page, "Delete image from camera.", "DeleteImage");
     initialise_camera(page);
     page->FitInside();
+    // The page scrolls: a camera with many parameters must not make the window's minimum size
+    // taller than the window may grow, which the toolkit refuses with an assertion.
+    const wxSize best = page->GetBestSize();
+    page->CacheBestSize(wxSize(best.x, std::min(best.y, tallestUnscrolledPage)));
     return page;
 }
 
