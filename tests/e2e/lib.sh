@@ -77,9 +77,10 @@ wait_window() {
   return 1
 }
 
-# wait_gone WINDOW: waits until the window is no longer shown.
+# wait_gone WINDOW [TENTHS]: waits until the window is no longer shown, at most TENTHS tenths of
+# a second (default 50).
 wait_gone() {
-  for _ in $(seq 50); do
+  for _ in $(seq "${2:-50}"); do
     xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || return 0
     sleep 0.1
   done

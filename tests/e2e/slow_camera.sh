@@ -7,15 +7,6 @@ VANTLOW=$1
 . "$(dirname "$0")/lib.sh"
 start_display
 
-# gone_within_a_second WINDOW: whether the window leaves the screen within a second.
-gone_within_a_second() {
-  for _ in $(seq 10); do
-    xdotool search --onlyvisible --name . 2>/dev/null | grep -qx "$1" || return 0
-    sleep 0.1
-  done
-  return 1
-}
-
 # A three-second capture: the pages switch meanwhile, and Exit waits for the picture.
 use_scenario "capture-delay-ms 3000"
 start_app
@@ -27,7 +18,7 @@ screenshot "$work/during.png"
 [ "$(page_pixel "$work/during.png" 60 37)" = "$page_background" ] ||
   fail "the page did not switch while the camera worked"
 menu x
-gone_within_a_second "$main" || fail "the window stayed on screen after File > Exit"
+wait_gone "$main" 10 || fail "the window stayed on screen after File > Exit"
 kill -0 "$app_pid" 2>/dev/null || fail "the program left before the capture ended"
 wait_exit 10
 [ "$exit_status" = 0 ] || fail "the program ended with status '$exit_status'"
@@ -47,7 +38,7 @@ screenshot "$work/hanging.png"
 [ "$(page_pixel "$work/hanging.png" 60 37)" = "$page_background" ] ||
   fail "the page did not switch while the camera hung"
 menu x
-gone_within_a_second "$main" || fail "the window stayed on screen after File > Exit"
+wait_gone "$main" 10 || fail "the window stayed on screen after File > Exit"
 wait_exit 6
 [ "$exit_status" = 0 ] || fail "with the camera hanging, the program ended with status '$exit_status'"
 [ -z "$(ls -A "$pictures")" ] || fail "left in the working directory: $(ls -A "$pictures")"

@@ -16,6 +16,15 @@ using Clock = std::chrono::steady_clock;
 
 const char detected[] = "Detecting Camera.\n\nCamera initialised.\n\n";
 
+// Starts an endless series and waits until its second capture is under way.
+bool start_series_until_second_capture(SeriesWindow& w) {
+    w.settings("0", "0", "0");
+    click(startButton);
+    return pump_until(
+        [&] { return occurrences(w.console.text(), "Capturing Image...") == 2 && camera_busy(); },
+        10000);
+}
+
 void choose_menu(MyFrame* frame, int id) {
     wxCommandEvent chosen(wxEVT_MENU, id);
     frame->ProcessWindowEvent(chosen);
@@ -49,11 +58,7 @@ TEST(CommandsDuringAPass, CaptureDetectAndStartGivenDuringACaptureFollowItInTurn
 
 TEST(CommandsDuringAPass, StopAndDetectGivenDuringASeriesPassComeAfterIt) {
     SeriesWindow w("capture-delay-ms 400");
-    w.settings("0", "0", "0");
-    click(startButton);
-    ASSERT_TRUE(pump_until(
-        [&] { return occurrences(w.console.text(), "Capturing Image...") == 2 && camera_busy(); },
-        10000));
+    ASSERT_TRUE(start_series_until_second_capture(w));
     click(stopButton);
     choose_menu(w.frame->get(), ID_DETECT_CAMERA);
     EXPECT_EQ(buttons(), (Buttons{false, false, true})) << "nothing has happened yet";
@@ -71,11 +76,7 @@ TEST(CommandsDuringAPass, AClickOnAButtonThatThePassDisablesIsDropped) {
     // The second capture fails and disables every button; the Stop clicked meanwhile would
     // have reached a disabled button.
     SeriesWindow w("capture-delay-ms 300\ncapture-fail 2 -7");
-    w.settings("0", "0", "0");
-    click(startButton);
-    ASSERT_TRUE(pump_until(
-        [&] { return occurrences(w.console.text(), "Capturing Image...") == 2 && camera_busy(); },
-        10000));
+    ASSERT_TRUE(start_series_until_second_capture(w));
     click(stopButton);
     ASSERT_TRUE(series_ended(10000));
     EXPECT_EQ(occurrences(w.console.text(), "Stopping capture."), 0);
