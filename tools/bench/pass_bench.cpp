@@ -1,7 +1,7 @@
 // How long the window is frozen by one "Capture Image" pass: capture, download, save, delete
 // and the new preview, against the simulated camera at a given picture size. The simulated
 // camera makes each picture as it is downloaded, much as a real one sends it over USB.
-// Run under xvfb-run -a with CAMLIBS and IOLIBS set: pass_bench [width height [passes]].
+// Run with scripts/with-display and CAMLIBS and IOLIBS set: pass_bench [width height [passes]].
 
 #include "app/series_page.h"
 #include "app/vantlow.h"
