@@ -105,8 +105,10 @@ TEST_F(MainWindow, SeriesPageHoldsItsControlsAtTheirPlaces) {
         ASSERT_NE(e.control, nullptr);
         EXPECT_EQ(e.control->GetParent(), page);
         EXPECT_EQ(e.control->GetId(), e.id);
-        EXPECT_EQ(e.control->GetPosition(), e.position);
+        EXPECT_EQ(e.control->GetPosition().y, e.position.y);
+        EXPECT_GE(e.control->GetPosition().x, e.position.x);
     }
+    EXPECT_EQ(captureButton->GetPosition(), wxPoint(20, 20));
     EXPECT_EQ(captureButton->GetLabel(), "Capture Image");
     EXPECT_EQ(startButton->GetLabel(), "Start");
     EXPECT_EQ(stopButton->GetLabel(), "Stop");
@@ -140,7 +142,7 @@ TEST_F(MainWindow, SeriesPageHoldsItsControlsAtTheirPlaces) {
     EXPECT_NE(label_at(page, "Seconds"), nullptr);
     EXPECT_EQ(label_at(page, "Seconds")->GetPosition(), wxPoint(242, 70));
     EXPECT_EQ(label_at(page, "Minutes")->GetPosition(), wxPoint(592, 70));
-    EXPECT_EQ(label_at(page, "Working directory: ")->GetPosition(), wxPoint(320, 28));
+    EXPECT_EQ(label_at(page, "Working directory: ")->GetPosition().y, 28);
 
     int boxes = 0, labels = 0;
     for (wxWindow* child : page->GetChildren()) {
@@ -158,10 +160,94 @@ TEST_F(MainWindow, SeriesPageHoldsItsControlsAtTheirPlaces) {
 }
 
 TEST_F(MainWindow, ControlsKeepTheirPlacesWhenTheWindowShrinks) {
+    const wxPoint pickerAt = directoryPicker->GetPosition();
     frame->SetSize(frame->GetMinSize());
     pump_events(50);
     EXPECT_EQ(maxFramesText->GetPosition(), wxPoint(528, 95));
-    EXPECT_EQ(directoryPicker->GetPosition(), wxPoint(445, 20));
+    EXPECT_EQ(directoryPicker->GetPosition(), pickerAt);
+}
+
+// The series page's rows as the page lays them out, each control with its given position.
+struct Placed {
+    wxWindow* control;
+    wxPoint given;
+};
+using PlacedRow = std::vector<Placed>;
+
+std::vector<PlacedRow> series_rows(wxWindow* page) {
+    return {{{captureButton, {20, 20}},
+             {startButton, {130, 20}},
+             {stopButton, {218, 20}},
+             {label_at(page, "Working directory: "), {320, 28}},
+             {directoryPicker, {445, 20}}},
+            {{label_at(page, "Interval: "), {20, 70}},
+             {intervalText, {178, 65}},
+             {label_at(page, "Seconds"), {242, 70}},
+             {label_at(page, "Maximum runtime: "), {370, 70}},
+             {runtimeText, {528, 65}},
+             {label_at(page, "Minutes"), {592, 70}}},
+            {{label_at(page, "Frames per interval: "), {20, 100}},
+             {framesText, {178, 95}},
+             {framesText->GetNextSibling(), {242, 100}},
+             {label_at(page, "Maximum frames: "), {370, 100}},
+             {maxFramesText, {528, 95}},
+             {maxFramesText->GetNextSibling(), {592, 100}}}};
+}
+
+TEST_F(MainWindow, SeriesPageShowsEveryControlWholeWithTheThemesRealSizes) {
+    wxWindow* page = series_page(frame.get());
+    std::vector<wxWindow*> controls(page->GetChildren().begin(), page->GetChildren().end());
+    // Moving right must not push a control off the page. (The preview's frame is given a height
+    // that runs past the bottom of the window; that is no concern here.)
+    for (wxWindow* control : controls)
+        EXPECT_LE(control->GetRect().GetRight(), page->GetClientSize().x - 1)
+            << "'" << control->GetLabel() << "' runs off the page";
+    for (size_t i = 0; i < controls.size(); ++i)
+        for (size_t j = i + 1; j < controls.size(); ++j)
+            EXPECT_FALSE(controls[i]->GetRect().Intersects(controls[j]->GetRect()))
+                << "'" << controls[i]->GetLabel() << "' overlaps '" << controls[j]->GetLabel()
+                << "'";
+
+    for (wxButton* button : {captureButton, startButton, stopButton}) {
+        const wxSize needed = button->GetBestSize();
+        EXPECT_GE(button->GetSize().x, needed.x) << button->GetLabel() << " is cut off";
+        EXPECT_GE(button->GetSize().y, needed.y) << button->GetLabel() << " is cut off";
+        EXPECT_LT(button->GetTextExtent(button->GetLabel()).x, button->GetSize().x);
+    }
+}
+
+TEST_F(MainWindow, SeriesPageMovesAControlOnlyWhenItsLeftNeighbourWouldCoverIt) {
+    const int gap = 6;
+    for (const PlacedRow& row : series_rows(series_page(frame.get()))) {
+        int shift = 0;
+        for (size_t i = 0; i < row.size(); ++i) {
+            wxWindow* control = row[i].control;
+            ASSERT_NE(control, nullptr);
+            const wxPoint at = control->GetPosition();
+            const wxString name =
+                control->GetLabel().empty() ? control->GetName() : control->GetLabel();
+            EXPECT_EQ(at.y, row[i].given.y) << name << " moved off its row";
+            if (i == 0) {
+                EXPECT_EQ(at, row[i].given) << name << " starts its row";
+                continue;
+            }
+            // Carried along by the controls before it, where would it be?
+            const int carried = row[i].given.x + shift;
+            const wxRect left = row[i - 1].control->GetRect();
+            if (left.GetRight() < carried)
+                EXPECT_EQ(at.x, carried) << name << " moved though nothing covered it";
+            else
+                EXPECT_EQ(at.x, left.GetRight() + 1 + gap)
+                    << name << " is not just clear of " << row[i - 1].control->GetLabel();
+            shift = at.x - row[i].given.x;
+        }
+    }
+    // This theme draws "Capture Image" wider than the 110 px left before "Start".
+    EXPECT_GT(captureButton->GetRect().GetRight(), 130);
+    EXPECT_EQ(startButton->GetPosition().x, captureButton->GetRect().GetRight() + 1 + gap);
+    EXPECT_EQ(stopButton->GetPosition().x - 218, startButton->GetPosition().x - 130)
+        << "Stop keeps its distance from Start";
+    EXPECT_EQ(intervalText->GetPosition(), wxPoint(178, 65)) << "the settings rows had room";
 }
 
 TEST_F(MainWindow, APickedDirectoryReachesNoHandlerThoughItSharesStopsId) {

@@ -6,6 +6,7 @@
 # (a fresh folder unless the caller sets it before start_app).
 
 [ -n "${VANTLOW:-}" ] && VANTLOW=$(readlink -f "$VANTLOW")
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/virtual-display.sh"
 work=$(mktemp -d /tmp/vantlow-e2e-XXXXXX)
 pictures=$work/pictures
 mkdir -p "$pictures"
@@ -14,6 +15,7 @@ owned_pids=()
 cleanup() {
   [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
   for pid in "${owned_pids[@]}"; do kill "$pid" 2>/dev/null; done
+  stop_virtual_display
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -29,17 +31,7 @@ export XDG_CONFIG_HOME=$work/xdg/config XDG_DATA_HOME=$work/xdg/data XDG_CACHE_H
 export GSETTINGS_BACKEND=memory
 
 # start_display: starts a virtual display of our own when there is none.
-start_display() {
-  [ -n "${DISPLAY:-}" ] && return 0
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-  owned_pids+=($!)
-  for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-  done
-  [ -s "$work/display" ] || fail "Xvfb did not start"
-  export DISPLAY=":$(head -n1 "$work/display")"
-}
+start_display() { start_virtual_display || fail "no display to run the window on"; }
 
 # start_window_manager: runs openbox on the display, for the close box and the WM's keys.
 start_window_manager() {

@@ -1,6 +1,6 @@
 // Times show_captured_image against decoding the whole picture with wxImage::LoadFile, on a
 // camera-sized JPEG, and measures the memory each adds at its peak. Needs a display (wxBitmap):
-// run it under xvfb-run -a. Exits 1 when the fast path misses its goal.
+// run it with scripts/with-display. Exits 1 when the fast path misses its goal.
 
 #include "display/display.h"
 
@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
     wxApp::SetInstance(new wxApp);
     int wxArgc = 1;
     if (!wxEntryStart(wxArgc, argv)) {
-        std::cerr << "cannot start the toolkit (no display? use xvfb-run -a)\n";
+        std::cerr << "cannot start the toolkit (no display? use scripts/with-display)\n";
         return 2;
     }
     wxImage::AddHandler(new wxJPEGHandler);
