@@ -45,10 +45,11 @@ TEST_F(SlowCamera, RepaintsSwitchesPagesAndResizesDuringAPass) {
     StdoutCapture console;
     wxWindow* gallery = frame->notebook->GetPage(2);
     int galleryPaints = 0;
-    gallery->Bind(wxEVT_PAINT, [&](wxPaintEvent& event) {
+    auto countPaint = [&](wxPaintEvent& event) {
         ++galleryPaints;
         event.Skip();
-    });
+    };
+    gallery->Bind(wxEVT_PAINT, countPaint);
     Ticks ticks;
     click(captureButton);
     ASSERT_TRUE(camera_busy());
@@ -63,6 +64,7 @@ TEST_F(SlowCamera, RepaintsSwitchesPagesAndResizesDuringAPass) {
     EXPECT_GT(galleryPaints, 0);
     EXPECT_EQ(frame->GetSize(), smallest);
     EXPECT_GE(ticks.count, 30);
+    gallery->Unbind(wxEVT_PAINT, countPaint);
 
     ASSERT_TRUE(wait_for_camera());
     EXPECT_EQ(camera.count("capture "), 1);
