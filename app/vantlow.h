@@ -40,6 +40,7 @@ class MyFrame : public wxFrame {
     void StopCapture(wxCommandEvent& event);
     void QuitApplication(wxCommandEvent& event);
     void DetectCamera(wxCommandEvent& event);
+    void MakeMovie(wxCommandEvent& event);
     void ParameterChanged(wxCommandEvent& event);
     void HandleNotebookPage(wxBookCtrlEvent& event);
     void HandleIdle(wxIdleEvent& event);
