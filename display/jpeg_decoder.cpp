@@ -125,6 +125,64 @@ JpegDecodeResult decode_pixels(jpeg_decompress_struct& cinfo, const DecodeTarget
     return JpegDecodeResult::Decoded;
 }
 
+struct PlaneTarget {
+    unsigned width, height;
+    JpegFit fit;
+    const PlaneDestination& destination;
+};
+
+// Cb and Cr must share one size, and Y must be no more than twice theirs either way.
+bool plane_layout(const jpeg_decompress_struct& cinfo, JpegPlaneLayout& layout) {
+    if (cinfo.jpeg_color_space != JCS_YCbCr || cinfo.num_components != 3)
+        return false;
+    const jpeg_component_info* c = cinfo.comp_info;
+    if (c[1].h_samp_factor != 1 || c[1].v_samp_factor != 1 || c[2].h_samp_factor != 1 ||
+        c[2].v_samp_factor != 1 || c[0].h_samp_factor > 2 || c[0].v_samp_factor > 2)
+        return false;
+    layout.chromaShiftX = unsigned(c[0].h_samp_factor - 1);
+    layout.chromaShiftY = unsigned(c[0].v_samp_factor - 1);
+    return true;
+}
+
+JpegDecodeResult decode_planes(jpeg_decompress_struct& cinfo, const PlaneTarget& target) {
+    jpeg_read_header(&cinfo, TRUE);
+    JpegPlaneLayout layout;
+    if (!plane_layout(cinfo, layout))
+        return JpegDecodeResult::Unsupported;
+    cinfo.raw_data_out = TRUE;
+    cinfo.out_color_space = JCS_YCbCr;
+    choose_scale(cinfo, target.width, target.height, target.fit);
+    jpeg_start_decompress(&cinfo);
+
+    layout.width = cinfo.output_width;
+    layout.height = cinfo.output_height;
+    // One call of jpeg_read_raw_data delivers one row of MCUs: this many rows of each plane.
+    unsigned groupRows[3];
+    for (int p = 0; p < 3; ++p) {
+        const jpeg_component_info& c = cinfo.comp_info[p];
+        groupRows[p] = unsigned(c.v_samp_factor * c.DCT_scaled_size);
+        layout.stride[p] = c.width_in_blocks * unsigned(c.DCT_scaled_size);
+        layout.rows[p] = cinfo.total_iMCU_rows * groupRows[p];
+    }
+    unsigned char* planes[3] = {};
+    if (!target.destination(layout, planes))
+        return JpegDecodeResult::Failed;
+
+    const unsigned mcuRows = unsigned(cinfo.max_v_samp_factor * cinfo.min_DCT_scaled_size);
+    JSAMPARRAY rows[3];
+    for (int p = 0; p < 3; ++p)
+        rows[p] = static_cast<JSAMPARRAY>((*cinfo.mem->alloc_small)(
+            reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, sizeof(JSAMPROW) * groupRows[p]));
+    for (unsigned group = 0; cinfo.output_scanline < cinfo.output_height; ++group) {
+        for (int p = 0; p < 3; ++p)
+            for (unsigned r = 0; r < groupRows[p]; ++r)
+                rows[p][r] = planes[p] + std::size_t(group * groupRows[p] + r) * layout.stride[p];
+        jpeg_read_raw_data(&cinfo, rows, mcuRows);
+    }
+    jpeg_finish_decompress(&cinfo);
+    return JpegDecodeResult::Decoded;
+}
+
 const char exifSignature[] = "Exif\0"; // with the string's own NUL: six bytes
 
 JpegDecodeResult read_markers(jpeg_decompress_struct& cinfo, JpegHeader& header) {
@@ -175,6 +233,14 @@ JpegDecodeResult decode_jpeg_scaled(const std::string& path, unsigned targetWidt
     const DecodeTarget target{targetWidth, targetHeight, fit, destination};
     return with_decompressor(
         path, [&target](jpeg_decompress_struct& cinfo) { return decode_pixels(cinfo, target); });
+}
+
+JpegDecodeResult decode_jpeg_planes(const std::string& path, unsigned targetWidth,
+                                    unsigned targetHeight, JpegFit fit,
+                                    const PlaneDestination& destination) {
+    const PlaneTarget target{targetWidth, targetHeight, fit, destination};
+    return with_decompressor(
+        path, [&target](jpeg_decompress_struct& cinfo) { return decode_planes(cinfo, target); });
 }
 
 JpegDecodeResult read_jpeg_header(const std::string& path, JpegHeader& header) {

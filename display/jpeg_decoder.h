@@ -28,6 +28,26 @@ JpegDecodeResult decode_jpeg_scaled(const std::string& path, unsigned targetWidt
                                     unsigned targetHeight, JpegFit fit,
                                     const RgbDestination& destination);
 
+// The planes of a YCbCr JPEG at the chosen scale. The colours are the file's own: BT.601
+// full range, as JFIF has them. Cb and Cr are 1 << chromaShift times smaller than the picture.
+struct JpegPlaneLayout {
+    unsigned width = 0, height = 0;
+    unsigned chromaShiftX = 0, chromaShiftY = 0;
+    // What each plane's buffer (Y, Cb, Cr) must hold: libjpeg writes whole blocks.
+    unsigned stride[3] = {}, rows[3] = {};
+};
+
+// Given the layout, returns where the three planes go, or false when it cannot hold them.
+using PlaneDestination =
+    std::function<bool(const JpegPlaneLayout& layout, unsigned char* planes[3])>;
+
+// As decode_jpeg_scaled, but leaves the colours as they are stored, which saves converting
+// every pixel. Unsupported for JPEGs that are not YCbCr with Cb and Cr at full, half or quarter
+// size: decode those with decode_jpeg_scaled.
+JpegDecodeResult decode_jpeg_planes(const std::string& path, unsigned targetWidth,
+                                    unsigned targetHeight, JpegFit fit,
+                                    const PlaneDestination& destination);
+
 struct JpegHeader {
     unsigned width = 0;
     unsigned height = 0;

@@ -79,13 +79,13 @@ void DecodeAhead::decode_loop() {
 
 const MoviePicture* DecodeAhead::next(AVFrame** frame, bool* decoded) {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (consumed_ == pictures_.size())
+    if (consumed_ == pictures_.size() || cancel_)
         return nullptr;
     Slot& slot = slots_[consumed_ % slots_.size()];
     // Cancelling wakes nobody by itself; look again now and then.
     while (!slot.done && !cancel_)
         changed_.wait_for(lock, std::chrono::milliseconds(100));
-    if (!slot.done)
+    if (!slot.done || cancel_)
         return nullptr;
     *decoded = slot.decoded;
     *frame = slot.decoded ? slot.frame : nullptr;

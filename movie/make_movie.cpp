@@ -53,15 +53,11 @@ bool is_source_file(const struct stat& output, const MovieRequest& request,
 }
 
 std::string no_pictures_text(const std::string& sourcePath, const MovieSource& source) {
-    std::string text = "There are no pictures to make a movie of in " + sourcePath + ".";
-    if (!source.missing.empty())
-        text += " The " + std::to_string(source.missing.size()) +
-                " pictures the record names were moved or deleted.";
-    if (!source.damaged.empty())
-        text += " " + std::to_string(source.damaged.size()) + " JPEG files are damaged.";
-    if (!source.notPictures.empty())
-        text += " " + std::to_string(source.notPictures.size()) + " files are not JPEG pictures.";
-    return text;
+    if (!source.missing.empty() && source.damaged.empty() && source.notPictures.empty())
+        return "None of the " + std::to_string(source.missing.size()) +
+               " pictures that the record " + sourcePath +
+               " names is there any more: they were moved or deleted.";
+    return "There are no pictures to make a movie of in " + sourcePath + ".";
 }
 
 bool disk_full(int code) {

@@ -21,9 +21,9 @@ void upright_size(const MoviePicture& picture, unsigned* width, unsigned* height
 // One decoding thread's buffers and scalers, kept from picture to picture so that big buffers
 // are not made again for each.
 struct PictureScratch {
-    std::vector<unsigned char> decoded, scaled, upright;
-    SwsContext* toYuv = nullptr;
-    SwsContext* toRgb = nullptr;
+    std::vector<unsigned char> decoded[3]; // the JPEG's planes, or RGB in the first
+    std::vector<unsigned char> scaled;     // scaled, before it goes into the frame
+    SwsContext* scaler = nullptr;
 
     PictureScratch() = default;
     ~PictureScratch();
@@ -35,6 +35,7 @@ struct PictureScratch {
 AVFrame* alloc_movie_frame(int width, int height);
 
 // Paints the picture into the frame, decoded at the smallest DCT scale that still covers its
-// area. Unless the result is Decoded, the frame holds nothing to show.
+// area, in BT.601 limited-range colours. Unless the result is Decoded, the frame holds nothing
+// to show.
 JpegDecodeResult picture_to_frame(const MoviePicture& picture, PictureScratch& scratch,
                                   AVFrame* frame);
