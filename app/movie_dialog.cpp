@@ -87,7 +87,7 @@ bool accept_choices(MovieDialog& d, bool* replace) {
     }
     *replace = false;
     if (wxFileExists(output)) {
-        if (wxMessageBox(output + " already exists.\nDo you want to replace it?", "Make Movie",
+        if (wxMessageBox(output + " already exists.\nDo you want to replace it?", "Replace Movie",
                          wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION, d.dialog) != wxYES)
             return false;
         *replace = true;
@@ -149,10 +149,13 @@ void build_dialog(MovieDialog& d, wxWindow* parent) {
     auto* column = new wxBoxSizer(wxVERTICAL);
     column->Add(grid, 1, wxEXPAND | wxALL, 12);
     wxStdDialogButtonSizer* buttons = d.dialog->CreateStdDialogButtonSizer(wxOK | wxCANCEL);
-    buttons->GetAffirmativeButton()->SetLabel("&Make Movie");
+    wxButton* make = buttons->GetAffirmativeButton();
+    make->SetLabel("&Make Movie");
     column->Add(buttons, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 12);
     d.dialog->SetSizerAndFit(column);
     d.dialog->Centre();
+    // Every choice has a default, so Return makes the movie at once.
+    make->SetFocus();
 }
 
 void fill_defaults(MovieDialog& d) {
@@ -189,6 +192,8 @@ void show_result(MovieRun& run, const MovieResult& result) {
     run.status->Wrap(480);
     run.button->SetLabel("Close");
     run.button->Enable();
+    // Focus left the button when Cancel disabled it; Return and Escape close the window.
+    run.button->SetFocus();
     run.window->GetSizer()->Fit(run.window);
 }
 

@@ -12,6 +12,9 @@ extern "C" {
 
 namespace {
 
+// swscale reads and writes whole vectors, a little past the end of a row.
+const std::size_t readSlack = 64;
+
 // A decoded picture as stored: the JPEG's own planes, or RGB for the JPEGs that have none
 // swscale takes.
 struct StoredPicture {
@@ -144,7 +147,8 @@ JpegDecodeResult decode(const MoviePicture& picture, unsigned width, unsigned he
         picture.path, width, height, JpegFit::Contain,
         [&](const JpegPlaneLayout& layout, unsigned char* planes[3]) {
             for (int p = 0; p < 3; ++p) {
-                if (!fit_buffer(scratch.decoded[p], std::size_t(layout.stride[p]) * layout.rows[p]))
+                if (!fit_buffer(scratch.decoded[p],
+                                std::size_t(layout.stride[p]) * layout.rows[p] + readSlack))
                     return false;
                 planes[p] = scratch.decoded[p].data();
                 stored.planes[p] = planes[p];
@@ -157,18 +161,19 @@ JpegDecodeResult decode(const MoviePicture& picture, unsigned width, unsigned he
         });
     if (result != JpegDecodeResult::Unsupported)
         return result;
-    return decode_jpeg_scaled(picture.path, width, height, JpegFit::Contain,
-                              [&](unsigned w, unsigned h) -> unsigned char* {
-                                  if (!fit_buffer(scratch.decoded[0], std::size_t(w) * h * 3))
-                                      return nullptr;
-                                  stored = StoredPicture();
-                                  stored.format = AV_PIX_FMT_RGB24;
-                                  stored.width = int(w);
-                                  stored.height = int(h);
-                                  stored.planes[0] = scratch.decoded[0].data();
-                                  stored.strides[0] = int(w) * 3;
-                                  return scratch.decoded[0].data();
-                              });
+    return decode_jpeg_scaled(
+        picture.path, width, height, JpegFit::Contain,
+        [&](unsigned w, unsigned h) -> unsigned char* {
+            if (!fit_buffer(scratch.decoded[0], std::size_t(w) * h * 3 + readSlack))
+                return nullptr;
+            stored = StoredPicture();
+            stored.format = AV_PIX_FMT_RGB24;
+            stored.width = int(w);
+            stored.height = int(h);
+            stored.planes[0] = scratch.decoded[0].data();
+            stored.strides[0] = int(w) * 3;
+            return scratch.decoded[0].data();
+        });
 }
 
 } // namespace
@@ -229,12 +234,12 @@ JpegDecodeResult picture_to_frame(const MoviePicture& picture, PictureScratch& s
     if (result != JpegDecodeResult::Decoded)
         return result;
 
-    // swscale writes whole vectors, past the end of a row: it scales into rows of its own,
-    // which are then copied into the frame between the bars.
+    // Scaled into rows of its own, whose ends swscale may overwrite, then copied into the
+    // frame between the bars.
     const int lumaStride = (storedWidth + 63) & ~63, chromaStride = (storedWidth / 2 + 63) & ~63;
     const std::size_t lumaSize = std::size_t(lumaStride) * storedHeight;
     const std::size_t chromaSize = std::size_t(chromaStride) * (storedHeight / 2);
-    if (!fit_buffer(scratch.scaled, lumaSize + 2 * chromaSize + 64))
+    if (!fit_buffer(scratch.scaled, lumaSize + 2 * chromaSize + readSlack))
         return JpegDecodeResult::Failed;
     uint8_t* luma = scratch.scaled.data();
     const Planes scaled = {{luma, luma + lumaSize, luma + lumaSize + chromaSize},
