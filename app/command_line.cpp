@@ -31,11 +31,11 @@ const std::set<std::string> toolkitOptionsWithValue = {
     "--gtk-debug", "--gtk-no-debug", "--gdk-debug", "--gdk-no-debug"};
 const std::set<std::string> toolkitSwitches = {"--sync", "--g-fatal-warnings"};
 
-bool parse_fps(const std::string& text, int* fps) {
+bool parse_count(const std::string& text, int* count) {
     if (text.empty() || text.size() > 6 ||
         text.find_first_not_of("0123456789") != std::string::npos)
         return false;
-    *fps = std::stoi(text);
+    *count = std::stoi(text);
     return true;
 }
 
@@ -46,7 +46,7 @@ bool parse_size(const std::string& text, int* width, int* height) {
     }
     const std::size_t x = text.find('x');
     const std::string w = text.substr(0, x), h = x == std::string::npos ? "" : text.substr(x + 1);
-    return x != std::string::npos && parse_fps(w, width) && parse_fps(h, height);
+    return x != std::string::npos && parse_count(w, width) && parse_count(h, height);
 }
 
 Command usage_error(const std::string& error) {
@@ -82,6 +82,10 @@ Command parse_command_line(int argc, char** argv) {
             *out = argv[++i];
             return true;
         };
+        auto movie_option = [&] {
+            if (movieOnly.empty())
+                movieOnly = arg;
+        };
         if (arg == "--") {
             if (i + 1 < argc && word.empty())
                 word = argv[i + 1];
@@ -98,21 +102,21 @@ Command parse_command_line(int argc, char** argv) {
         } else if (arg == "-o" || arg == "--output") {
             if (!take_value(&command.movie.output) || command.movie.output.empty())
                 return usage_error(arg + " needs a file name");
-            movieOnly = movieOnly.empty() ? arg : movieOnly;
+            movie_option();
         } else if (arg == "--fps") {
             std::string text;
-            if (!take_value(&text) || !parse_fps(text, &command.movie.fps))
+            if (!take_value(&text) || !parse_count(text, &command.movie.fps))
                 return usage_error("--fps needs a whole number of frames per second");
-            movieOnly = movieOnly.empty() ? arg : movieOnly;
+            movie_option();
         } else if (arg == "--size") {
             std::string text;
             if (!take_value(&text) ||
                 !parse_size(text, &command.movie.width, &command.movie.height))
                 return usage_error("--size needs WIDTHxHEIGHT, such as 1920x1080, or source");
-            movieOnly = movieOnly.empty() ? arg : movieOnly;
+            movie_option();
         } else if (arg == "--force" && !joined) {
             command.movie.replace = true;
-            movieOnly = movieOnly.empty() ? arg : movieOnly;
+            movie_option();
         } else if (toolkitOptionsWithValue.count(arg)) {
             if (!joined && i + 1 < argc)
                 ++i;

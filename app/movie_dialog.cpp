@@ -15,8 +15,6 @@
 
 namespace {
 
-const int defaultFps = 25;
-const int maxFps = 240;
 const wxSize movieSizes[] = {{1920, 1080}, {3840, 2160}, {0, 0}};
 const std::size_t maxNamesShown = 5;
 
@@ -40,12 +38,9 @@ std::string file_bytes(const wxString& path) {
     return bytes.data() ? std::string(bytes.data()) : std::string();
 }
 
+// Paths, and messages that hold them, in the file system's encoding.
 wxString file_text(const std::string& path) {
     return wxString(path.c_str(), *wxConvFileName);
-}
-
-wxString utf8(const std::string& text) {
-    return wxString::FromUTF8(text.c_str());
 }
 
 struct MovieDialog {
@@ -95,8 +90,8 @@ bool accept_choices(MovieDialog& d, bool* replace) {
     return true;
 }
 
-void build_dialog(MovieDialog& d, wxWindow* parent) {
-    d.dialog = new wxDialog(parent, wxID_ANY, "Make Movie");
+void build_dialog(MovieDialog& d, wxDialog* dialog) {
+    d.dialog = dialog;
     auto* grid = new wxFlexGridSizer(2, wxSize(8, 8));
     grid->AddGrowableCol(1);
     auto label = [&](const char* text) {
@@ -126,7 +121,7 @@ void build_dialog(MovieDialog& d, wxWindow* parent) {
     label("Frame rate");
     auto* rate = new wxBoxSizer(wxHORIZONTAL);
     d.fps = new wxSpinCtrl(d.dialog, wxID_ANY, wxString(), wxDefaultPosition, wxDefaultSize,
-                           wxSP_ARROW_KEYS, 1, maxFps, defaultFps, "MovieFps");
+                           wxSP_ARROW_KEYS, 1, maxMovieFps, MovieRequest().fps, "MovieFps");
     rate->Add(d.fps);
     rate->Add(new wxStaticText(d.dialog, wxID_ANY, "frames per second"), 0,
               wxALIGN_CENTER_VERTICAL | wxLEFT, 6);
@@ -173,7 +168,7 @@ void show_progress(MovieRun& run, const MovieProgress& progress) {
         return;
     run.gauge->SetRange(std::max(1, progress.total));
     run.gauge->SetValue(std::min(progress.done, std::max(1, progress.total)));
-    run.status->SetLabel(utf8(progress_text(progress)));
+    run.status->SetLabel(file_text(progress_text(progress)));
 }
 
 void show_result(MovieRun& run, const MovieResult& result) {
@@ -188,7 +183,7 @@ void show_result(MovieRun& run, const MovieResult& result) {
     run.window->SetTitle(result.outcome == MovieOutcome::Made ? "Movie Made" : "No Movie Made");
     if (result.outcome == MovieOutcome::Made)
         run.gauge->SetValue(run.gauge->GetRange());
-    run.status->SetLabel(utf8(text));
+    run.status->SetLabel(file_text(text));
     run.status->Wrap(480);
     run.button->SetLabel("Close");
     run.button->Enable();
@@ -265,8 +260,10 @@ void MyFrame::MakeMovie(wxCommandEvent&) {
         latestRun->window->Raise();
         return;
     }
+    // Both go with this call; the dialog, with the handlers bound to it, first.
     MovieDialog d;
-    build_dialog(d, this);
+    wxDialog dialog(this, wxID_ANY, "Make Movie");
+    build_dialog(d, &dialog);
     fill_defaults(d);
     d.useRecord->Bind(wxEVT_RADIOBUTTON, [&d](wxCommandEvent&) { source_changed(d); });
     d.useFolder->Bind(wxEVT_RADIOBUTTON, [&d](wxCommandEvent&) { source_changed(d); });
@@ -275,7 +272,7 @@ void MyFrame::MakeMovie(wxCommandEvent&) {
     d.output->Bind(wxEVT_FILEPICKER_CHANGED,
                    [&d](wxFileDirPickerEvent&) { d.outputChosen = true; });
     bool replace = false;
-    d.dialog->Bind(
+    dialog.Bind(
         wxEVT_BUTTON,
         [&d, &replace](wxCommandEvent& event) {
             if (accept_choices(d, &replace))
@@ -283,16 +280,15 @@ void MyFrame::MakeMovie(wxCommandEvent&) {
         },
         wxID_OK);
 
-    if (d.dialog->ShowModal() == wxID_OK) {
-        MovieRequest request;
-        request.source = chosen_source(d);
-        request.output = file_bytes(d.output->GetPath());
-        request.fps = d.fps->GetValue();
-        const wxSize size = movieSizes[std::max(0, d.size->GetSelection())];
-        request.width = size.x;
-        request.height = size.y;
-        request.replace = replace;
-        start_movie(this, request);
-    }
-    d.dialog->Destroy();
+    if (dialog.ShowModal() != wxID_OK)
+        return;
+    MovieRequest request;
+    request.source = chosen_source(d);
+    request.output = file_bytes(d.output->GetPath());
+    request.fps = d.fps->GetValue();
+    const wxSize size = movieSizes[std::max(0, d.size->GetSelection())];
+    request.width = size.x;
+    request.height = size.y;
+    request.replace = replace;
+    start_movie(this, request);
 }

@@ -25,7 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const int maxFps = 240;
 const int maxSide = 16384;
 
 // Without trailing separators, so that "sky/" has the name "sky".
@@ -220,9 +219,9 @@ MovieResult run(const MovieRequest& request, const MovieProgressReport& progress
     MovieResult result;
     result.output = request.output;
     result.fps = request.fps;
-    if (request.fps < 1 || request.fps > maxFps) {
-        result.error = "The frame rate must be a whole number from 1 to " + std::to_string(maxFps) +
-                       ", not " + std::to_string(request.fps) + ".";
+    if (request.fps < 1 || request.fps > maxMovieFps) {
+        result.error = "The frame rate must be a whole number from 1 to " +
+                       std::to_string(maxMovieFps) + ", not " + std::to_string(request.fps) + ".";
         return result;
     }
     MovieSource source = gather_pictures(request.source);

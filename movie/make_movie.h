@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+// Frame rates from 1 to this are made.
+constexpr int maxMovieFps = 240;
+
 struct MovieRequest {
     std::string source; // a series record or a folder of pictures
     std::string output; // the MP4 file to write

@@ -1,5 +1,6 @@
 // Makes 120 pictures of 6000 x 4000 and turns them into a 1920 x 1080 H.264 movie three ways,
-// side by side with the same encoder settings (libx264, the same preset and CRF):
+// side by side with the same encoder settings (libx264, the same preset, CRF, options and
+// threads):
 //   - the real program, vantlow --make-movie;
 //   - the ffmpeg command line, reading and scaling the same pictures;
 //   - encoding alone, the same frames already decoded in memory;
@@ -362,8 +363,9 @@ int main(int argc, char** argv) {
     for (const std::string& arg :
          {std::string("-c:v"), std::string("libx264"), std::string("-preset"),
           std::string(moviePreset), std::string("-crf"), std::to_string(movieCrf),
-          std::string("-x264-params"), std::string(movieX264Params), std::string("-movflags"),
-          std::string("+faststart"), ffmpegOut})
+          std::string("-x264-params"), std::string(movieX264Params), std::string("-threads"),
+          std::to_string(std::max(1u, std::thread::hardware_concurrency())),
+          std::string("-movflags"), std::string("+faststart"), ffmpegOut})
         ffmpegCommand.push_back(arg);
 
     // Taken in turns, so that a change in what else the machine runs touches all three alike.
