@@ -116,15 +116,19 @@ bool write_all(int fd, const std::string& text) {
     return true;
 }
 
-// Called with the lock held. A record that failed once takes no more rows: a row cut short
-// by a full disk would run into the next one.
-void give_up(const std::string& path, int error) {
+// Called with the lock held; returns the line to report once the lock is released. A record
+// that failed once takes no more rows: a row cut short by a full disk would run into the next.
+std::string give_up(const std::string& path, int error) {
     if (record.fd >= 0)
         close(record.fd);
     record.fd = -1;
-    if (record.report)
-        record.report("The series record " + path + " cannot be written (" + std::strerror(error) +
-                      "); the series goes on without it.");
+    return "The series record " + path + " cannot be written (" + std::strerror(error) +
+           "); the series goes on without it.";
+}
+
+void report(const SeriesRecordReport& to, const std::string& line) {
+    if (to && !line.empty())
+        to(line);
 }
 
 void close_record() {
@@ -248,10 +252,10 @@ const char* outcome_text(SeriesOutcome outcome) {
 }
 
 std::string series_record_begin(const std::string& dir, std::time_t start,
-                                SeriesRecordReport report) {
-    std::lock_guard<std::mutex> lock(record.lock);
+                                SeriesRecordReport reportTo) {
+    std::unique_lock<std::mutex> lock(record.lock);
     close_record();
-    record.report = std::move(report);
+    record.report = reportTo;
     record.folder = folder_path(dir);
     const std::string base = (record.folder / (recordPrefix + stamp_of(start))).string();
     std::string path;
@@ -264,7 +268,9 @@ std::string series_record_begin(const std::string& dir, std::time_t start,
             break;
     }
     if (record.fd < 0 || !write_all(record.fd, std::string(headerLine) + "\r\n")) {
-        give_up(path, record.fd < 0 ? error : errno);
+        const std::string line = give_up(path, record.fd < 0 ? error : errno);
+        lock.unlock();
+        report(reportTo, line);
         return "";
     }
     record.path = path;
@@ -272,11 +278,16 @@ std::string series_record_begin(const std::string& dir, std::time_t start,
 }
 
 void series_record_add(const SeriesRecordRow& row) {
-    std::lock_guard<std::mutex> lock(record.lock);
-    if (record.fd < 0)
-        return;
-    if (!write_all(record.fd, row_text(row)))
-        give_up(record.path, errno);
+    std::string line;
+    SeriesRecordReport reportTo;
+    {
+        std::lock_guard<std::mutex> lock(record.lock);
+        if (record.fd < 0 || write_all(record.fd, row_text(row)))
+            return;
+        line = give_up(record.path, errno);
+        reportTo = record.report;
+    }
+    report(reportTo, line);
 }
 
 void series_record_end() {

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <mutex>
 #include <optional>
+#include <sstream>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -167,6 +168,48 @@ TEST_F(MovieMaker, ProgressCountsEveryFrameUpToTheTotal) {
         EXPECT_GE(progress[i].done, progress[i - 1].done);
         EXPECT_GE(progress[i].secondsLeft, 0.0) << "known once a frame is done";
     }
+}
+
+// The nice value of every thread of this process but the calling one.
+std::vector<int> other_threads_nice() {
+    std::vector<int> nice;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        if (task.path().filename() == std::to_string(getpid()))
+            continue;
+        // The 19th field; the command name before it is in parentheses and may hold spaces.
+        const std::string stat = read_file(task.path().string() + "/stat");
+        std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+        std::string field;
+        for (int i = 3; i <= 19 && fields >> field; ++i)
+            if (i == 19)
+                nice.push_back(std::stoi(field));
+    }
+    return nice;
+}
+
+TEST_F(MovieMaker, DecodersAndEncoderRunAtLowPriority) {
+    for (int frame = 1; frame <= 6; ++frame)
+        write_camera_picture(picture("p" + std::to_string(frame) + ".jpg"), frame, 160, 120);
+    std::vector<int> seen;
+    std::size_t threads = 0;
+    MovieRequest request;
+    request.source = pictures();
+    request.output = output;
+    MovieResult result = make_movie(
+        request,
+        [&](const MovieProgress& p) {
+            if (p.done != 3)
+                return;
+            seen = other_threads_nice();
+            threads = seen.size();
+        },
+        cancel);
+    ASSERT_EQ(result.outcome, MovieOutcome::Made) << result.error;
+    // The encoding thread, x264's threads and one decoder a core at least.
+    EXPECT_GE(threads, 3u);
+    for (int nice : seen)
+        EXPECT_GE(nice, 10);
+    EXPECT_EQ(getpriority(PRIO_PROCESS, 0), 0) << "the caller's own priority is left alone";
 }
 
 // Sizes and orientations ----------------------------------------------------------------------
