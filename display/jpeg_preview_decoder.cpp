@@ -2,8 +2,12 @@
 
 JpegDecodeResult decode_jpeg_reduced(const wxString& fileName, const wxSize& minSize,
                                      wxImage& out) {
+    out = wxImage();
+    const wxCharBuffer path = fileName.fn_str();
+    if (!path.data())
+        return JpegDecodeResult::NotJpeg;
     JpegDecodeResult result = decode_jpeg_scaled(
-        std::string(fileName.fn_str()), unsigned(minSize.x), unsigned(minSize.y), JpegFit::Fill,
+        path.data(), unsigned(minSize.x), unsigned(minSize.y), JpegFit::Fill,
         [&out](unsigned width, unsigned height) -> unsigned char* {
             return out.Create(int(width), int(height), false) ? out.GetData() : nullptr;
         });
