@@ -26,6 +26,7 @@ wxBEGIN_EVENT_TABLE(MyFrame, wxFrame)
     EVT_BUTTON(ID_STOP, MyFrame::StopCapture)
     EVT_MENU(wxID_EXIT, MyFrame::QuitApplication)
     EVT_MENU(ID_DETECT_CAMERA, MyFrame::DetectCamera)
+    EVT_MENU(ID_MAKE_MOVIE, MyFrame::MakeMovie)
     EVT_IDLE(MyFrame::HandleIdle)
 wxEND_EVENT_TABLE()
 
@@ -37,6 +38,8 @@ MyFrame::MyFrame() : wxFrame(nullptr, wxID_ANY, "Vantlow") {
     auto* fileMenu = new wxMenu;
     fileMenu->Append(wxID_EXIT, "E&xit", "Quit the application");
     fileMenu->Append(ID_DETECT_CAMERA, "&Detect Camera", "Detect camera");
+    fileMenu->Append(ID_MAKE_MOVIE, wxString::FromUTF8("&Make Movie\u2026"),
+                     "Make a movie of a series' pictures");
     auto* menuBar = new wxMenuBar;
     menuBar->Append(fileMenu, "&File");
     SetMenuBar(menuBar);

@@ -8,4 +8,5 @@ enum {
     ID_START = 40,
     ID_STOP = 50,
     ID_DIRECTORY_PICKER = 50,
+    ID_MAKE_MOVIE = 60,
 };

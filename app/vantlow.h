@@ -45,6 +45,7 @@ class MyFrame : public wxFrame {
     void DetectCamera(wxCommandEvent& event);
     // The second half of a detection, on the GUI thread once the camera has answered.
     void DetectCamera(int result);
+    void MakeMovie(wxCommandEvent& event);
     void ParameterChanged(wxCommandEvent& event);
     void HandleNotebookPage(wxBookCtrlEvent& event);
     void HandleIdle(wxIdleEvent& event);

@@ -1,8 +1,8 @@
 #include "capture/picture_file.h"
+#include "capture/file_placement.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <gphoto2/gphoto2-result.h>
 #include <unistd.h>
 
@@ -44,10 +44,8 @@ bool write_all(int fd, const char* data, unsigned long size) {
 // Writes the whole picture to a new hidden file in dir; returns its path, or "" on failure.
 std::string write_aside(const std::string& dir, const std::string& name, const char* data,
                         unsigned long size) {
-    static unsigned counter = 0;
-    std::string part =
-        dir + "/." + name + ".part-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
-    int fd = open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    std::string part;
+    int fd = create_partial_file(dir, name, &part);
     if (fd < 0)
         return "";
     bool ok = write_all(fd, data, size) && fsync(fd) == 0;
@@ -57,20 +55,6 @@ std::string write_aside(const std::string& dir, const std::string& name, const c
         return "";
     }
     return part;
-}
-
-// Gives the written file its final name unless that name is taken. Returns 0, EEXIST, or
-// another errno.
-int move_into_place(const std::string& part, const std::string& target) {
-    if (renameat2(AT_FDCWD, part.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return errno;
-    // Filesystems without no-replace renames still refuse to link over an existing name.
-    if (link(part.c_str(), target.c_str()) != 0)
-        return errno;
-    unlink(part.c_str());
-    return 0;
 }
 
 } // namespace
@@ -90,7 +74,7 @@ int save_picture(CameraFile* file, const std::string& dir, const std::string& na
         return GP_ERROR;
     for (int n = 0; n < 100000; ++n) {
         std::string target = dir + "/" + numbered(name, n);
-        int error = move_into_place(part, target);
+        int error = move_without_replacing(part, target);
         if (error == 0) {
             *written = target;
             return GP_OK;

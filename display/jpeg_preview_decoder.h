@@ -1,16 +1,11 @@
 #pragma once
 
+#include "display/jpeg_decoder.h"
+
 #include <wx/gdicmn.h>
 #include <wx/image.h>
 #include <wx/string.h>
 
-enum class JpegDecodeResult {
-    NotJpeg,     // no JPEG signature, or the file cannot be opened
-    Unsupported, // a JPEG whose colour space we cannot turn into RGB
-    Failed,      // damaged, truncated or too big to hold: no other decoder should try it
-    Decoded,
-};
-
-// Decodes a JPEG file at the smallest DCT scale (1/8, 1/4, 1/2 or 1) whose output still
-// covers minSize in both dimensions, so big camera files never get decoded whole.
+// Decodes a JPEG file for the preview at the smallest DCT scale whose output still covers
+// minSize in both dimensions.
 JpegDecodeResult decode_jpeg_reduced(const wxString& fileName, const wxSize& minSize, wxImage& out);

@@ -5,7 +5,8 @@ VANTLOW=$1
 . "$(dirname "$0")/../e2e/lib.sh"
 export SIMCAM_SCENARIO="$SIMCAM_SCENARIOS/absent.scenario"
 
-for args in "" "--bogus-option extra words"; do
+# The toolkit's own options and plain words go to the toolkit, as before.
+for args in "" "--class Vantlow extra words"; do
   # shellcheck disable=SC2086
   start_app $args
   main=$(wait_window Vantlow) || fail "no window titled Vantlow (args: '$args')"

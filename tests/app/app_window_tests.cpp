@@ -53,24 +53,28 @@ TEST_F(MainWindow, OpensAt690By720AndCannotGrowBeyond) {
     EXPECT_GT(frame->GetMinSize().x, 400);
 }
 
-TEST_F(MainWindow, FileMenuHasExitThenDetectCameraWithTheirHelpTexts) {
+TEST_F(MainWindow, FileMenuHasExitDetectCameraThenMakeMovieWithTheirHelpTexts) {
     wxMenuBar* bar = frame->GetMenuBar();
     ASSERT_EQ(bar->GetMenuCount(), 1u);
     EXPECT_EQ(bar->GetMenuLabel(0), "&File");
     const wxMenuItemList& items = bar->GetMenu(0)->GetMenuItems();
-    ASSERT_EQ(items.size(), 2u);
+    ASSERT_EQ(items.size(), 3u);
     wxMenuItem* exitItem = items[0];
     wxMenuItem* detectItem = items[1];
+    wxMenuItem* movieItem = items[2];
     EXPECT_EQ(exitItem->GetId(), wxID_EXIT);
     EXPECT_EQ(exitItem->GetItemLabel(), "E&xit");
     EXPECT_EQ(detectItem->GetId(), 30);
     EXPECT_EQ(detectItem->GetItemLabel(), "&Detect Camera");
+    EXPECT_EQ(movieItem->GetItemLabel(), wxString::FromUTF8("&Make Movie\u2026"));
     EXPECT_FALSE(exitItem->IsCheckable());
     EXPECT_FALSE(detectItem->IsCheckable());
+    EXPECT_FALSE(movieItem->IsCheckable());
 
     // Highlighting an item is what puts its help into the status bar.
-    for (auto [id, help] :
-         {std::pair<int, const char*>{wxID_EXIT, "Quit the application"}, {30, "Detect camera"}}) {
+    for (auto [id, help] : {std::pair<int, const char*>{wxID_EXIT, "Quit the application"},
+                            {30, "Detect camera"},
+                            {movieItem->GetId(), "Make a movie of a series' pictures"}}) {
         wxMenuEvent highlight(wxEVT_MENU_HIGHLIGHT, id, bar->GetMenu(0));
         frame->ProcessWindowEvent(highlight);
         EXPECT_EQ(frame->GetStatusBar()->GetStatusText(0), help);

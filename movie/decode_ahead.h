@@ -1,0 +1,56 @@
+#pragma once
+
+#include "movie/movie_source.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+struct AVFrame;
+
+// Decodes the pictures into frames on threads of their own, ahead of the one consumer that
+// takes the frames in order. At most `window` frames exist at any time, whatever the number
+// of pictures, so memory stays bounded.
+class DecodeAhead {
+  public:
+    DecodeAhead(const std::vector<MoviePicture>& pictures, int width, int height, int threads,
+                int window, const std::atomic<bool>& cancel);
+    // Stops the decoders and waits for them.
+    ~DecodeAhead();
+    DecodeAhead(const DecodeAhead&) = delete;
+    DecodeAhead& operator=(const DecodeAhead&) = delete;
+
+    // Whether every frame could be made (false: out of memory).
+    bool ready() const { return ready_; }
+    // Waits for the next picture in order. Returns null once all were taken or the run was
+    // cancelled, else the picture's frame, which stays the consumer's until release(); the
+    // frame is null when the picture could not be decoded (*decoded false).
+    const MoviePicture* next(AVFrame** frame, bool* decoded);
+    void release();
+
+  private:
+    struct Slot {
+        AVFrame* frame = nullptr;
+        bool done = false;
+        bool decoded = false;
+    };
+
+    void decode_loop();
+
+    const std::vector<MoviePicture>& pictures_;
+    const std::atomic<bool>& cancel_;
+    std::vector<Slot> slots_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::size_t claimed_ = 0;  // pictures handed to a decoder
+    std::size_t consumed_ = 0; // pictures the consumer has released
+    bool stopping_ = false;
+    bool ready_ = true;
+    std::vector<std::thread> threads_;
+};
+
+// Lets the calling thread, and the threads it starts from now on, give way to everything else
+// the machine runs.
+void lower_thread_priority();

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <string>
+
+struct AVCodecContext;
+struct AVFormatContext;
+struct AVFrame;
+struct AVPacket;
+
+// The encoder settings every movie is made with: H.264 by libx264, yuv420p, in MP4.
+extern const char* const moviePreset;
+extern const int movieCrf;
+extern const char* const movieX264Params;
+
+// Writes yuv420p frames of one size into an H.264 MP4 file, one frame per 1/fps second.
+// Every call returns 0 or a negative libav error code.
+class MovieEncoder {
+  public:
+    MovieEncoder() = default;
+    // Without finish() the file is left incomplete; the caller removes it.
+    ~MovieEncoder();
+    MovieEncoder(const MovieEncoder&) = delete;
+    MovieEncoder& operator=(const MovieEncoder&) = delete;
+
+    // Creates or truncates the file at path.
+    int open(const std::string& path, int width, int height, int fps);
+    int add(AVFrame* frame);
+    // Drains the encoder, writes the index at the front of the file and closes it.
+    int finish();
+
+  private:
+    int drain(bool flushing);
+
+    AVCodecContext* codec_ = nullptr;
+    AVFormatContext* format_ = nullptr;
+    AVPacket* packet_ = nullptr;
+    long long nextPts_ = 0;
+};
+
+// A libav error code as a sentence fragment, e.g. "No space left on device".
+std::string libav_error_text(int code);

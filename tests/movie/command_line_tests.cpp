@@ -1,0 +1,241 @@
+// The program's command line: its own options, which need no display, and everything else,
+// which goes to the toolkit as before. The real binary is run for exit codes and output.
+#include "movie/movie_reader.h"
+#include "movie/movie_samples.h"
+
+#include "app/command_line.h"
+#include "display/jpeg_samples.h"
+#include "support/temp_dir.h"
+#include "vantlow_version.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+Command parse(std::vector<std::string> args) {
+    args.insert(args.begin(), "vantlow");
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    return parse_command_line(int(args.size()), argv.data());
+}
+
+TEST(CommandLineParsing, WithoutOwnOptionsTheWindowOpensAndTheToolkitGetsTheRest) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {},
+             {"some", "words"},
+             {"--display", ":1", "--name", "n", "--class", "C", "--sync"},
+             {"--display=:1", "--gtk-module=x", "--g-fatal-warnings", "-"},
+             {"--gdk-debug", "events", "--", "--anything"}}) {
+        const Command command = parse(args);
+        EXPECT_EQ(command.action, CommandAction::OpenWindow) << testing::PrintToString(args);
+    }
+}
+
+TEST(CommandLineParsing, MakeMovieTakesItsSettings) {
+    Command command = parse({"--make-movie", "series.csv", "-o", "out.mp4", "--fps", "12", "--size",
+                             "3840x2160", "--force"});
+    ASSERT_EQ(command.action, CommandAction::MakeMovie);
+    EXPECT_EQ(command.movie.source, "series.csv");
+    EXPECT_EQ(command.movie.output, "out.mp4");
+    EXPECT_EQ(command.movie.fps, 12);
+    EXPECT_EQ(command.movie.width, 3840);
+    EXPECT_EQ(command.movie.height, 2160);
+    EXPECT_TRUE(command.movie.replace);
+
+    command = parse({"--size=source", "--make-movie=pictures", "--output=m.mp4", "--fps=30"});
+    ASSERT_EQ(command.action, CommandAction::MakeMovie);
+    EXPECT_EQ(command.movie.source, "pictures");
+    EXPECT_EQ(command.movie.output, "m.mp4");
+    EXPECT_EQ(command.movie.fps, 30);
+    EXPECT_EQ(command.movie.width, 0);
+    EXPECT_EQ(command.movie.height, 0);
+    EXPECT_FALSE(command.movie.replace);
+
+    command = parse({"--make-movie", "pictures"});
+    EXPECT_EQ(command.movie.output, "") << "chosen beside the source when run";
+    EXPECT_EQ(command.movie.fps, 25);
+    EXPECT_EQ(command.movie.width, 1920);
+    EXPECT_EQ(command.movie.height, 1080);
+}
+
+TEST(CommandLineParsing, HelpAndVersionComeFirst) {
+    EXPECT_EQ(parse({"--help"}).action, CommandAction::Help);
+    EXPECT_EQ(parse({"--make-movie", "x", "--help"}).action, CommandAction::Help);
+    EXPECT_EQ(parse({"--version", "--display", ":3"}).action, CommandAction::Version);
+}
+
+TEST(CommandLineParsing, MistakesAreUsageErrors) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> mistakes = {
+        {{"--bogus-option"}, "unknown option '--bogus-option'"},
+        {{"-x"}, "unknown option '-x'"},
+        {{"--help=me"}, "unknown option '--help=me'"},
+        {{"--make-movie"}, "--make-movie needs a series record or a folder"},
+        {{"--make-movie", "p", "--fps", "fast"}, "--fps needs a whole number of frames per second"},
+        {{"--make-movie", "p", "--size", "1920"},
+         "--size needs WIDTHxHEIGHT, such as 1920x1080, or source"},
+        {{"--make-movie", "p", "-o"}, "-o needs a file name"},
+        {{"--make-movie", "p", "extra"}, "unexpected argument 'extra'"},
+        {{"word", "--make-movie", "p"}, "unexpected argument 'word'"},
+        {{"--fps", "10"}, "--fps is only for --make-movie"},
+        {{"--force"}, "--force is only for --make-movie"},
+    };
+    for (const auto& [args, error] : mistakes) {
+        const Command command = parse(args);
+        EXPECT_EQ(command.action, CommandAction::UsageError) << testing::PrintToString(args);
+        EXPECT_EQ(command.error, error) << testing::PrintToString(args);
+    }
+}
+
+struct Ran {
+    int status = -1; // exit status, or 128 + signal
+    std::string out, err;
+};
+
+// Runs the real program without a display, as on a server.
+class RealProgram : public testing::Test {
+  protected:
+    Ran run(const std::vector<std::string>& args,
+            const std::function<void(pid_t, const std::string&)>& meanwhile = nullptr) {
+        const std::string out = work.file("stdout"), err = work.file("stderr");
+        const pid_t child = fork();
+        if (child == 0) {
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            if (!freopen(out.c_str(), "w", stdout) || !freopen(err.c_str(), "w", stderr))
+                _exit(127);
+            std::vector<char*> argv = {const_cast<char*>(VANTLOW_BINARY)};
+            for (const std::string& arg : args)
+                argv.push_back(const_cast<char*>(arg.c_str()));
+            argv.push_back(nullptr);
+            execv(VANTLOW_BINARY, argv.data());
+            _exit(127);
+        }
+        if (meanwhile)
+            meanwhile(child, out);
+        int status = 0;
+        waitpid(child, &status, 0);
+        Ran ran;
+        ran.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        ran.out = read_file(out);
+        ran.err = read_file(err);
+        std::filesystem::remove(out);
+        std::filesystem::remove(err);
+        return ran;
+    }
+
+    std::string pictures(int count, int width = 160, int height = 120) {
+        const std::string dir = work.file("pictures");
+        std::filesystem::create_directories(dir);
+        for (int frame = 1; frame <= count; ++frame) {
+            const std::string path = dir + "/p" + std::to_string(1000 + frame) + ".jpg";
+            write_camera_picture(path, frame, width, height);
+            set_file_time(path, 1700000000 + frame);
+        }
+        return dir;
+    }
+
+    TempDir work;
+};
+
+TEST_F(RealProgram, VersionAndHelpNeedNoDisplay) {
+    Ran ran = run({"--version"});
+    EXPECT_EQ(ran.status, 0);
+    EXPECT_EQ(ran.out, std::string("vantlow ") + VANTLOW_VERSION + "\n");
+    EXPECT_EQ(ran.err, "");
+
+    ran = run({"--help"});
+    EXPECT_EQ(ran.status, 0);
+    EXPECT_EQ(ran.err, "");
+    for (const char* option :
+         {"\n  --make-movie SOURCE ", "\n  -o, --output OUT.mp4 ", "\n  --fps N ",
+          "\n  --size WxH|source ", "\n  --force ", "\n  --help ", "\n  --version "})
+        EXPECT_NE(ran.out.find(option), std::string::npos) << option << " in\n" << ran.out;
+}
+
+TEST_F(RealProgram, AnUnknownOptionGivesAShortUsageAndStatus2) {
+    Ran ran = run({"--bogus-option"});
+    EXPECT_EQ(ran.status, 2);
+    EXPECT_EQ(ran.out, "");
+    EXPECT_EQ(ran.err.rfind("vantlow: unknown option '--bogus-option'\nUsage: vantlow ", 0), 0u)
+        << ran.err;
+    EXPECT_LE(std::count(ran.err.begin(), ran.err.end(), '\n'), 4) << "short";
+
+    EXPECT_EQ(run({"--make-movie", "x", "--fps", "ten"}).status, 2);
+}
+
+TEST_F(RealProgram, MakesAMovieWithProgressOnOneLine) {
+    const std::string source = pictures(8);
+    Ran ran = run({"--make-movie", source, "--fps", "5", "--size", "320x180"});
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_EQ(ran.err, "");
+    const std::string movie = work.file("pictures.mp4");
+    // Each update goes back to the start of the line; one line end closes it.
+    EXPECT_EQ(ran.out.front(), '\r') << ran.out;
+    EXPECT_NE(ran.out.find("\r8 of 8 frames"), std::string::npos) << ran.out;
+    EXPECT_EQ(ran.out.substr(ran.out.find('\n')),
+              "\nWrote " + movie + ": 8 frames, 320 x 180, 5 frames per second.\n");
+    MovieOnDisk read = read_movie(movie);
+    EXPECT_EQ(read.frames.size(), 8u);
+    EXPECT_EQ(read.width, 320);
+    EXPECT_EQ(read.rateNum, 5);
+    EXPECT_EQ(read.rateDen, 1);
+}
+
+TEST_F(RealProgram, FailuresSayWhatWentWrongWithStatus1) {
+    Ran ran = run({"--make-movie", work.file("nowhere")});
+    EXPECT_EQ(ran.status, 1);
+    EXPECT_EQ(ran.err,
+              "vantlow: Cannot read " + work.file("nowhere") + ": No such file or directory.\n");
+
+    const std::string source = pictures(2);
+    write_file(work.file("taken.mp4"), "keep");
+    ran = run({"--make-movie", source, "-o", work.file("taken.mp4")});
+    EXPECT_EQ(ran.status, 1);
+    EXPECT_EQ(ran.err, "vantlow: " + work.file("taken.mp4") +
+                           " already exists and was not replaced. Use --force to replace it.\n");
+    EXPECT_EQ(read_file(work.file("taken.mp4")), "keep");
+
+    ran = run({"--make-movie", source, "-o", work.file("taken.mp4"), "--force"});
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_EQ(read_movie(work.file("taken.mp4")).frames.size(), 2u);
+}
+
+TEST_F(RealProgram, PicturesLeftOutAreNamedOnStandardError) {
+    const std::string source = pictures(3);
+    write_file(source + "/notes.txt", "not a picture");
+    truncate_file(source + "/p1002.jpg", 0.4);
+    Ran ran = run({"--make-movie", source, "--size", "320x180"});
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_EQ(ran.err, "vantlow: Left out 1 damaged or truncated picture: " + source +
+                           "/p1002.jpg.\nvantlow: Left out 1 file that is not a JPEG picture: " +
+                           source + "/notes.txt.\n");
+    EXPECT_NE(ran.out.find(": 2 frames,"), std::string::npos) << ran.out;
+}
+
+TEST_F(RealProgram, AnInterruptStopsTheRunAndRemovesThePartialMovie) {
+    const std::string source = pictures(200, 320, 240);
+    const std::string movie = work.file("interrupted.mp4");
+    Ran ran = run({"--make-movie", source, "-o", movie}, [](pid_t child, const std::string& out) {
+        // Once the first frame is done, as a person pressing Ctrl+C would.
+        for (int i = 0; i < 3000 && read_file(out).find(", about") == std::string::npos; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        kill(child, SIGINT);
+    });
+    EXPECT_EQ(ran.status, 130) << ran.out << ran.err;
+    EXPECT_EQ(ran.err, "vantlow: Cancelled; the partial movie was removed.\n");
+    EXPECT_FALSE(file_exists(movie));
+    for (const auto& entry : std::filesystem::directory_iterator(work.path()))
+        EXPECT_EQ(entry.path().filename().string().find(".interrupted"), std::string::npos)
+            << entry.path();
+}
+
+} // namespace

@@ -1,0 +1,134 @@
+#include "movie/movie_samples.h"
+
+#include "display/jpeg_samples.h"
+#include "picture.h"
+#include "support/temp_dir.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <libexif/exif-data.h>
+#include <sys/stat.h>
+
+std::string camera_picture(int frame, int width, int height) {
+    return simcam::make_jpeg(frame, width, height);
+}
+
+void write_camera_picture(const std::string& path, int frame, int width, int height) {
+    write_file(path, camera_picture(frame, width, height));
+}
+
+namespace {
+
+void add_entry(ExifData* exif, ExifMem* mem, ExifIfd ifd, ExifTag tag, ExifFormat format,
+               const void* data, unsigned size) {
+    ExifEntry* entry = exif_entry_new_mem(mem);
+    entry->tag = tag;
+    entry->format = format;
+    entry->components = format == EXIF_FORMAT_ASCII ? size : 1;
+    entry->size = size;
+    entry->data = static_cast<unsigned char*>(exif_mem_alloc(mem, size));
+    std::memcpy(entry->data, data, size);
+    exif_content_add_entry(exif->ifd[ifd], entry);
+    exif_entry_unref(entry);
+}
+
+void add_text(ExifData* exif, ExifMem* mem, ExifTag tag, const std::string& text) {
+    if (!text.empty())
+        add_entry(exif, mem, EXIF_IFD_EXIF, tag, EXIF_FORMAT_ASCII, text.c_str(),
+                  unsigned(text.size() + 1));
+}
+
+} // namespace
+
+std::string with_exif(const std::string& jpeg, int orientation, const std::string& captured,
+                      const std::string& subseconds) {
+    ExifMem* mem = exif_mem_new_default();
+    ExifData* exif = exif_data_new_mem(mem);
+    exif_data_set_byte_order(exif, EXIF_BYTE_ORDER_INTEL);
+    unsigned char value[2];
+    exif_set_short(value, EXIF_BYTE_ORDER_INTEL, ExifShort(orientation));
+    add_entry(exif, mem, EXIF_IFD_0, EXIF_TAG_ORIENTATION, EXIF_FORMAT_SHORT, value, 2);
+    add_text(exif, mem, EXIF_TAG_DATE_TIME_ORIGINAL, captured);
+    add_text(exif, mem, EXIF_TAG_SUB_SEC_TIME_ORIGINAL, subseconds);
+    unsigned char* block = nullptr;
+    unsigned int size = 0;
+    exif_data_save_data(exif, &block, &size);
+    std::string segment = "\xff\xe1";
+    segment += char((size + 2) >> 8);
+    segment += char((size + 2) & 0xff);
+    segment.append(reinterpret_cast<const char*>(block), size);
+    exif_mem_free(mem, block);
+    exif_data_unref(exif);
+    exif_mem_unref(mem);
+    // Right after the start-of-image marker, where cameras put it.
+    return jpeg.substr(0, 2) + segment + jpeg.substr(2);
+}
+
+void write_halves_picture(const std::string& path, int width, int height) {
+    write_jpeg(path, width, height, JpegKind::Rgb, [width](int x, int, unsigned char* rgb) {
+        const bool left = x < width / 2;
+        rgb[0] = left ? 220 : 20;
+        rgb[1] = 20;
+        rgb[2] = left ? 20 : 220;
+    });
+}
+
+void set_file_time(const std::string& path, long seconds) {
+    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    utimensat(AT_FDCWD, path.c_str(), times, 0);
+}
+
+std::vector<std::pair<std::string, std::string>> folder_contents(const std::string& dir) {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir))
+        files.emplace_back(entry.path().filename().string(), read_file(entry.path().string()));
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::vector<double> cell_colours(const RgbImage& image, int x, int y, int width, int height) {
+    const int columns = 8, rows = 6;
+    std::vector<double> means;
+    for (int row = 0; row < rows; ++row)
+        for (int column = 0; column < columns; ++column) {
+            // The inner part of each cell, so that a pixel or two of difference in scaling
+            // does not matter.
+            const int left = x + (column * 4 + 1) * width / (columns * 4);
+            const int right = x + (column * 4 + 3) * width / (columns * 4);
+            const int top = y + (row * 4 + 1) * height / (rows * 4);
+            const int bottom = y + (row * 4 + 3) * height / (rows * 4);
+            double sum[3] = {};
+            int count = 0;
+            for (int py = top; py < bottom; ++py)
+                for (int px = left; px < right; ++px, ++count)
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += image.at(px, py)[c];
+            for (double s : sum)
+                means.push_back(count ? s / count : 0);
+        }
+    return means;
+}
+
+double colour_distance(const std::vector<double>& a, const std::vector<double>& b) {
+    double sum = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        sum += (a[i] - b[i]) * (a[i] - b[i]);
+    return std::sqrt(sum / double(a.size()));
+}
+
+int nearest(const std::vector<double>& colours,
+            const std::vector<std::vector<double>>& candidates) {
+    int best = -1;
+    double bestDistance = 0;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        const double d = colour_distance(colours, candidates[i]);
+        if (best < 0 || d < bestDistance) {
+            best = int(i);
+            bestDistance = d;
+        }
+    }
+    return best;
+}

@@ -1,0 +1,190 @@
+// The series record: its name, its rows as a spreadsheet or the movie maker reads them, and how
+// it behaves when it cannot be written.
+#include "capture/series_record.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+// 2024-05-01 10:00:00 UTC.
+const std::time_t seriesStart = 1714557600;
+
+class SeriesRecordFile : public testing::Test {
+  protected:
+    void SetUp() override {
+        // The name carries the local start time; one zone for the whole test run.
+        setenv("TZ", "UTC", 1);
+        tzset();
+    }
+    void TearDown() override { series_record_end(); }
+
+    std::string begin(const std::string& dir) {
+        return series_record_begin(dir, seriesStart,
+                                   [this](const std::string& line) { reports.push_back(line); });
+    }
+
+    static SeriesRecordRow row(int frame, const std::string& file) {
+        SeriesRecordRow r;
+        r.frame = frame;
+        r.pass = (frame + 1) / 2;
+        r.captured = std::chrono::system_clock::from_time_t(seriesStart + frame) +
+                     std::chrono::milliseconds(frame * 7);
+        r.file = file;
+        r.cameraFolder = "/DCIM/100SIMCM";
+        r.cameraName = "IMG_000" + std::to_string(frame) + ".JPG";
+        r.size = 1000u + unsigned(frame);
+        return r;
+    }
+
+    TempDir work;
+    std::vector<std::string> reports;
+};
+
+TEST_F(SeriesRecordFile, IsNamedAfterTheStartAndHasAHeaderRow) {
+    const std::string path = begin(work.path());
+    EXPECT_EQ(path, work.file("vantlow-series-20240501-100000.csv"));
+    EXPECT_EQ(read_file(path), "frame,pass,time,file,camera_folder,camera_name,size,outcome\r\n");
+    EXPECT_TRUE(is_series_record_name("vantlow-series-20240501-100000.csv"));
+    EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(SeriesRecordFile, RowsAreQuotedAsRfc4180AndReadBackAsWritten) {
+    const std::string path = begin(work.path());
+    std::vector<SeriesRecordRow> rows;
+    rows.push_back(row(1, work.file("IMG_0001.JPG")));
+    rows.push_back(row(2, work.file("sky, \"evening\".jpg")));
+    rows.back().cameraName = "sky, \"evening\".jpg";
+    rows.back().cameraFolder = "/store_00010001/DCIM/a,b";
+    rows.push_back(row(3, ""));
+    rows.back().size.reset();
+    rows.back().outcome = SeriesOutcome::NotRetrieved;
+    rows.push_back(row(4, ""));
+    rows.back().size.reset();
+    rows.back().outcome = SeriesOutcome::DownloadFailed;
+    rows.push_back(row(5, ""));
+    rows.back().outcome = SeriesOutcome::WriteFailed;
+    rows.push_back(row(6, "/elsewhere/IMG_0006.JPG"));
+    for (const SeriesRecordRow& r : rows)
+        series_record_add(r);
+    series_record_end();
+
+    const std::string text = read_file(path);
+    EXPECT_NE(text.find("\r\n1,1,2024-05-01T10:00:01.007Z,IMG_0001.JPG,/DCIM/100SIMCM,"
+                        "IMG_0001.JPG,1001,written\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find(",\"sky, \"\"evening\"\".jpg\",\"/store_00010001/DCIM/a,b\","
+                        "\"sky, \"\"evening\"\".jpg\",1002,written\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find(",,/DCIM/100SIMCM,IMG_0003.JPG,,not retrieved\r\n"), std::string::npos);
+
+    SeriesRecord read = read_series_record(path);
+    EXPECT_EQ(read.error, "");
+    EXPECT_EQ(read.unreadableRows, 0);
+    ASSERT_EQ(read.rows.size(), rows.size());
+    const std::vector<std::string> stored = {
+        "IMG_0001.JPG", "sky, \"evening\".jpg", "", "", "", "/elsewhere/IMG_0006.JPG"};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(read.rows[i].frame, rows[i].frame);
+        EXPECT_EQ(read.rows[i].pass, rows[i].pass);
+        EXPECT_EQ(read.rows[i].captured, rows[i].captured) << "to the millisecond";
+        EXPECT_EQ(read.rows[i].file, stored[i]) << "relative in the record's folder only";
+        EXPECT_EQ(read.rows[i].cameraFolder, rows[i].cameraFolder);
+        EXPECT_EQ(read.rows[i].cameraName, rows[i].cameraName);
+        EXPECT_EQ(read.rows[i].size, rows[i].size);
+        EXPECT_EQ(read.rows[i].outcome, rows[i].outcome);
+    }
+}
+
+TEST_F(SeriesRecordFile, EachRowIsInTheFileAsSoonAsItIsAdded) {
+    const std::string path = begin(work.path());
+    for (int frame = 1; frame <= 3; ++frame) {
+        series_record_add(row(frame, work.file("IMG_000" + std::to_string(frame) + ".JPG")));
+        // Read by another handle while the record is still open, as after a crash.
+        EXPECT_EQ(read_series_record(path).rows.size(), std::size_t(frame));
+    }
+}
+
+TEST_F(SeriesRecordFile, AnotherSeriesInTheSameSecondGetsANameOfItsOwn) {
+    write_file(work.file("vantlow-series-20240501-100000.csv"), "someone's notes");
+    const std::string path = begin(work.path());
+    EXPECT_EQ(path, work.file("vantlow-series-20240501-100000-1.csv"));
+    EXPECT_EQ(read_file(work.file("vantlow-series-20240501-100000.csv")), "someone's notes");
+    EXPECT_EQ(newest_series_record(work.path()), path);
+}
+
+TEST_F(SeriesRecordFile, AnUnwritableFolderIsReportedOnceAndTheSeriesGoesOn) {
+    const std::string gone = work.file("gone");
+    EXPECT_EQ(begin(gone), "");
+    for (int frame = 1; frame <= 3; ++frame)
+        series_record_add(row(frame, gone + "/IMG_0001.JPG"));
+    series_record_end();
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0], "The series record " + gone +
+                              "/vantlow-series-20240501-100000.csv cannot be written (No such "
+                              "file or directory); the series goes on without it.");
+    EXPECT_FALSE(std::filesystem::exists(gone));
+}
+
+TEST_F(SeriesRecordFile, AFullDiskIsReportedOnceAndLeavesOnlyWholeRows) {
+    const std::string path = begin(work.path());
+    rlimit saved;
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 300;
+    auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &small);
+    for (int frame = 1; frame <= 10; ++frame)
+        series_record_add(row(frame, work.file("IMG_000" + std::to_string(frame) + ".JPG")));
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    series_record_add(row(11, work.file("IMG_0011.JPG")));
+
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find("File too large"), std::string::npos) << reports[0];
+    SeriesRecord read = read_series_record(path);
+    EXPECT_GE(read.rows.size(), 2u);
+    EXPECT_LT(read.rows.size(), 10u);
+    EXPECT_LE(read.unreadableRows, 1) << "at most the row the disk cut short";
+    EXPECT_EQ(read.rows.back().frame, int(read.rows.size()))
+        << "no row follows the one that failed";
+}
+
+TEST_F(SeriesRecordFile, ARowCutShortIsCountedAndTheRestReadAsUsual) {
+    const std::string path = work.file("vantlow-series-20240501-100000.csv");
+    write_file(path, "frame,pass,time,file,camera_folder,camera_name,size,outcome\n"
+                     "1,1,2024-05-01T10:00:01.000Z,a.jpg,/d,a.jpg,10,written\n"
+                     "2,1,2024-05-01T10:00:02.000Z,b.jpg,/d,b.jpg,10,written\n"
+                     "3,2,2024-05-01T10:00:0");
+    SeriesRecord read = read_series_record(path);
+    EXPECT_EQ(read.rows.size(), 2u) << "lines may end in LF alone";
+    EXPECT_EQ(read.unreadableRows, 1);
+
+    write_file(path, "time,file\r\n");
+    EXPECT_EQ(read_series_record(path).error, path + " is not a Vantlow series record.");
+    EXPECT_NE(read_series_record(work.file("none.csv")).error, "");
+}
+
+TEST_F(SeriesRecordFile, TheNewestRecordIsTheLatestStart) {
+    EXPECT_EQ(newest_series_record(work.path()), "");
+    for (const char* name :
+         {"vantlow-series-20240501-100000.csv", "vantlow-series-20240501-100000-2.csv",
+          "vantlow-series-20240430-235959.csv", "vantlow-series-20991231-000000.csv.bak",
+          "vantlow-series-2024-05-01.csv", "notes.csv"})
+        write_file(work.file(name), "");
+    std::filesystem::create_directory(work.file("vantlow-series-20991231-000000.csv"));
+    EXPECT_EQ(newest_series_record(work.path()), work.file("vantlow-series-20240501-100000-2.csv"));
+    EXPECT_FALSE(is_series_record_name("vantlow-series-20240501-100000-.csv"));
+    EXPECT_FALSE(is_series_record_name("vantlow-series-20240501-100000-99999999999.csv"));
+}
+
+} // namespace
