@@ -460,7 +460,10 @@ TEST_F(MovieMaker, NoPicturesAtAllMakesNoMovie) {
 
 TEST_F(MovieMaker, FilesThatAreNoPicturesAreLeftOutAndNamed) {
     write_file(picture("notes.txt"), "not a picture");
-    write_file(picture("IMG_0002.CR2"), simcam::make_raw(2, 5000));
+    simcam::PictureKind rawFile;
+    rawFile.raw = true;
+    rawFile.raw_size = 5000;
+    write_file(picture("IMG_0002.CR2"), simcam::make_picture(2, rawFile));
     write_file(picture(".IMG_0003.JPG.part-1-1"), "being written");
     for (int frame = 1; frame <= 3; ++frame) {
         write_camera_picture(picture("p" + std::to_string(frame) + ".jpg"), frame, 160, 120);
