@@ -7,6 +7,7 @@
 #include "camera/settings_page.h"
 #include "capture/capture_pass.h"
 #include "capture/run_state.h"
+#include "capture/series.h"
 
 #include <memory>
 
@@ -32,6 +33,7 @@ CaptureRequest read_capture_request() {
     request.retrieve = retrieveImageCheck->IsChecked();
     request.remove = deleteImageCheck->IsChecked();
     request.inSeries = captureRunning;
+    request.seriesPass = captureRunning ? seriesPass : 0;
     return request;
 }
 

@@ -82,7 +82,8 @@ wxPanel* create_series_page(wxWindow* parent) {
 }
 
 SeriesSettings read_series_settings() {
-    return {intervalText->GetValue(), runtimeText->GetValue(), maxFramesText->GetValue()};
+    return {intervalText->GetValue(), runtimeText->GetValue(), maxFramesText->GetValue(),
+            directoryPicker->GetPath()};
 }
 
 void show_series_idle() {

@@ -23,6 +23,7 @@ struct SeriesSettings {
     wxString interval;
     wxString runtime;
     wxString maxFrames;
+    wxString directory; // where its record goes
 };
 SeriesSettings read_series_settings();
 

@@ -3,7 +3,9 @@
 #include "camera/camera_handle.h"
 #include "capture/picture_file.h"
 #include "capture/run_state.h"
+#include "capture/series_record.h"
 
+#include <chrono>
 #include <iostream>
 #include <string>
 
@@ -12,6 +14,8 @@ namespace {
 struct CapturedFile {
     std::string folder;
     std::string name;
+    int frame; // in the series
+    std::chrono::system_clock::time_point captured;
 };
 
 void write_settings(const CaptureRequest& request) {
@@ -44,7 +48,18 @@ struct Pass {
     void capture_frames(long count);
     void download(const CapturedFile& entry, const std::string& dir);
     void remove_from_camera(const CapturedFile& entry);
+    void record(const CapturedFile& entry, SeriesOutcome outcome, const std::string& written = "",
+                std::optional<std::uint64_t> size = std::nullopt) const;
 };
+
+// Each picture of a series gets its row as soon as it is done.
+void Pass::record(const CapturedFile& entry, SeriesOutcome outcome, const std::string& written,
+                  std::optional<std::uint64_t> size) const {
+    if (request.seriesPass == 0)
+        return;
+    series_record_add({entry.frame, request.seriesPass, entry.captured, written, entry.folder,
+                       entry.name, size, outcome});
+}
 
 void Pass::capture_frames(long count) {
     for (long k = 0; k < count; ++k) {
@@ -64,7 +79,7 @@ void Pass::capture_frames(long count) {
                                path.name + " on the camera.";
         std::cout << location << std::endl;
         result.status = wxString::FromUTF8(location);
-        captured.push_back({path.folder, path.name});
+        captured.push_back({path.folder, path.name, frameCount, std::chrono::system_clock::now()});
     }
 }
 
@@ -76,18 +91,25 @@ void Pass::download(const CapturedFile& entry, const std::string& dir) {
     if (lastResult != GP_OK) {
         std::cout << "Could not retieve image:\t" << lastResult << std::endl;
         gp_file_unref(file);
+        record(entry, SeriesOutcome::DownloadFailed);
         return;
     }
     std::string name = local_file_name(entry.name.c_str());
     std::string written;
+    const char* data = nullptr;
+    unsigned long size = 0;
+    gp_file_get_data_and_size(file, &data, &size);
     lastResult = save_picture(file, dir, name, &written);
     gp_file_unref(file);
     if (lastResult != GP_OK) {
+        record(entry, SeriesOutcome::WriteFailed, "", size);
         std::cout << "Couldn't write file " << dir << "/" << name
                   << " - check path/permissions/disk space." << std::endl;
         result.status = "Couldn't write file " + request.directory + "/" +
                         wxString::FromUTF8(name) + " - check path/permissions/disk space.";
     } else {
+        // Before the console says so: a picture reported written always has its row.
+        record(entry, SeriesOutcome::Written, written, size);
         lastWritten = wxString(written.c_str(), *wxConvFileName);
         wxString number;
         if (inSeries) {
@@ -125,9 +147,12 @@ CaptureResult run_capture_pass(const CaptureRequest& request) {
 
     // The picker's path names the folder for the filesystem, whatever the locale.
     const std::string dir(static_cast<const char*>(request.directory.fn_str()));
-    if (request.retrieve)
-        for (const CapturedFile& entry : pass.captured)
+    for (const CapturedFile& entry : pass.captured) {
+        if (request.retrieve)
             pass.download(entry, dir);
+        else
+            pass.record(entry, SeriesOutcome::NotRetrieved);
+    }
 
     PreviewImages images;
     if (pass.lastResult == GP_OK && request.retrieve && !pass.captured.empty() &&

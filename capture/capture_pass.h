@@ -17,6 +17,7 @@ struct CaptureRequest {
     bool retrieve = true;
     bool remove = true;
     bool inSeries = false;
+    int seriesPass = 0; // the pass of the series, whose record gets a row per picture; 0 outside
 };
 
 // What the window shows of a pass once it has ended.

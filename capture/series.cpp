@@ -3,6 +3,7 @@
 #include "app/vantlow.h"
 #include "capture/gui_bridge.h"
 #include "capture/run_state.h"
+#include "capture/series_record.h"
 
 #include <cerrno>
 #include <climits>
@@ -16,6 +17,7 @@
 std::atomic<bool> captureRunning{false};
 std::atomic<bool> captureBusy{false};
 std::atomic<std::int32_t> frameCount{0};
+int seriesPass = 0;
 
 namespace {
 
@@ -83,6 +85,8 @@ void* MyThread::Entry() {
         // A Stop pressed before this point still counts.
         if (current() && stoppedSeries != series) {
             captureRunning = true;
+            seriesPass = 0;
+            series_record_begin(std::string(settings.directory.fn_str()), start);
             show_series_running();
         }
     });
@@ -97,8 +101,10 @@ void* MyThread::Entry() {
             captureBusy = true;
         }
         bool open = run_on_gui_thread(ownerFrame, [this, &current] {
-            if (captureRunning && current())
+            if (captureRunning && current()) {
+                ++seriesPass;
                 ownerFrame->CaptureImage();
+            }
         });
         {
             std::lock_guard<std::mutex> lock(seriesMutex);
@@ -136,8 +142,10 @@ void* MyThread::Entry() {
     }
 
     run_on_gui_thread(ownerFrame, [&] {
-        if (current())
-            show_series_idle();
+        if (!current())
+            return;
+        series_record_end();
+        show_series_idle();
     });
     return nullptr;
 }

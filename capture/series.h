@@ -2,6 +2,9 @@
 
 #include "app/vantlow.h"
 
+// The pass of the running series under way, counted from 1; GUI thread.
+extern int seriesPass;
+
 // Gives a new worker the newest series: an older worker still sleeping leaves it alone.
 void enroll_worker(MyThread* worker);
 

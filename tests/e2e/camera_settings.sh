@@ -49,7 +49,7 @@ sleep 0.5
 [ "$(logged "file_get /DCIM/100SIMCM/IMG_0004.JPG")" = 0 ] ||
   fail "the picture was downloaded with the box unticked"
 [ ! -e "$pictures/IMG_0004.JPG" ] || fail "IMG_0004.JPG was written with the box unticked"
-[ "$(ls "$pictures" | wc -l)" = 3 ] || fail "the working directory holds $(ls "$pictures")"
+[ "$(pictures_in "$pictures" | wc -l)" = 3 ] || fail "the working directory holds $(ls "$pictures")"
 
 menu x
 wait_exit 10

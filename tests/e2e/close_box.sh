@@ -32,7 +32,7 @@ wait_lines 1 "Written file 2: $pictures/IMG_0002.JPG" 10
 close_window
 wait_exit 5
 [ "$exit_status" = 0 ] || fail "the close box ended the series with status '$exit_status'"
-partial=$(ls -A "$pictures" | grep -vE '^IMG_[0-9]{4}\.JPG$')
+partial=$(ls -A "$pictures" | grep -vE '^IMG_[0-9]{4}\.JPG$|^vantlow-series-.*\.csv$')
 [ -z "$partial" ] || fail "left in the working directory: $partial"
-for f in "$pictures"/*; do jpeg "$f" || fail "$f is no whole JPEG"; done
+for f in "$pictures"/IMG_*; do jpeg "$f" || fail "$f is no whole JPEG"; done
 echo "close box: ok"

@@ -11,7 +11,8 @@ shown=$(VANTLOW_BUILD_DIR=$(dirname "$VANTLOW") "$root/scripts/demo" --no-build 
   fail "scripts/demo failed"
 [ "$shown" = "$work/demo" ] || fail "scripts/demo printed '$shown', not its folder"
 cd "$work/demo" || fail "no demo folder"
-[ "$(ls | tr '\n' ' ')" = "IMG_0001.JPG IMG_0002.JPG IMG_0003.JPG IMG_0004.JPG IMG_0005.JPG \
+[ "$(records_in .)" = 1 ] || fail "the demo series kept no record: $(ls)"
+[ "$(pictures_in . | tr '\n' ' ')" = "IMG_0001.JPG IMG_0002.JPG IMG_0003.JPG IMG_0004.JPG IMG_0005.JPG \
 IMG_0006.JPG IMG_0007.JPG IMG_0008.JPG captured-images.png console.log timelapse-settings.png " ] ||
   fail "the demo folder holds: $(ls)"
 for n in 1 2 3 4 5 6 7 8; do

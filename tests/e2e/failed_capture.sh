@@ -26,7 +26,7 @@ wait_lines 2 "Camera initialised."
 press "Capture Image"
 wait_lines 1 "Written file $pictures/IMG_0002.JPG"
 jpeg "$pictures/IMG_0002.JPG" || fail "IMG_0002.JPG is no whole JPEG"
-[ "$(ls "$pictures" | wc -l)" = 2 ] || fail "the working directory holds $(ls "$pictures")"
+[ "$(pictures_in "$pictures" | wc -l)" = 2 ] || fail "the working directory holds $(ls "$pictures")"
 
 menu x
 wait_exit 10

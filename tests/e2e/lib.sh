@@ -262,5 +262,11 @@ combo_arrow() {
   click_page $((250 + right - 15)) "$y"
 }
 
+# pictures_in DIR: the files in DIR but the records that each series keeps there.
+pictures_in() { ls "$1" | grep -v '^vantlow-series-.*\.csv$'; }
+
+# records_in DIR: how many series records DIR holds.
+records_in() { ls "$1" | grep -c '^vantlow-series-.*\.csv$'; }
+
 # jpeg FILE: whether FILE is a whole JPEG picture.
 jpeg() { [ "$(identify -format '%m' "$1" 2>/dev/null)" = JPEG ]; }

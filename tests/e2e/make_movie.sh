@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # File > Make Movie… clicked through as a person does, after a short series with the simulated
-# camera: the newest series record is the default and Return makes its movie, in the order the
+# camera: the series' own record is the default and Return makes its movie, in the order the
 # pictures were taken; the main window takes clicks while a long movie is made, and Cancel
 # leaves nothing behind; a file that appears under the chosen name is replaced only after asking.
 set -u
@@ -18,7 +18,8 @@ wait_lines 1 "4 frames captured - stopping capture." 30
 sleep 1
 
 # write_record NAME REPEATS: a record of the series' four pictures in the form the series
-# writes, listing them REPEATS times over.
+# writes, listing them REPEATS times over. Named after a later start than the series', it is
+# the newest.
 write_record() {
   {
     printf 'frame,pass,time,file,camera_folder,camera_name,size,outcome\r\n'
@@ -29,9 +30,9 @@ write_record() {
     done
   } >"$pictures/$1"
 }
-write_record vantlow-series-20000101-000000.csv 1
 newest() { find "$pictures" -maxdepth 1 -name 'vantlow-series-*.csv' | sort | tail -n1; }
 record=$(newest)
+[ -n "$record" ] || fail "the series kept no record"
 
 # probe FILE: what ffprobe sees of the movie, one key=value a line.
 probe() {
@@ -81,7 +82,7 @@ keys "$done_window" Escape
 wait_gone "$done_window" || fail "Escape did not close the finished progress window"
 
 # A long movie: the main window still takes clicks, and Cancel removes the partial file.
-write_record vantlow-series-20000101-000001.csv 100
+write_record vantlow-series-20991231-000001.csv 100
 record=$(newest)
 menu m
 dialog=$(wait_window "Make Movie") || fail "no Make Movie dialog the second time"
@@ -100,7 +101,7 @@ wait_gone "$cancelled" || fail "the progress window stayed open"
 
 # A file appears under the chosen name while the dialog is open: Return asks first, and No
 # (the default) keeps it.
-write_record vantlow-series-20000101-000002.csv 1
+write_record vantlow-series-20991231-000002.csv 1
 record=$(newest)
 movie=${record%.csv}.mp4
 menu m

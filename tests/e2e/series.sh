@@ -25,7 +25,8 @@ for n in 1 2 3 4; do
     fail "no console line for IMG_000$n.JPG"
   jpeg "$pictures/IMG_000$n.JPG" || fail "IMG_000$n.JPG is no whole JPEG"
 done
-[ "$(ls "$pictures" | wc -l)" = 4 ] || fail "not four pictures: $(ls "$pictures")"
+[ "$(pictures_in "$pictures" | wc -l)" = 4 ] || fail "not four pictures: $(ls "$pictures")"
+[ "$(records_in "$pictures")" = 1 ] || fail "the series kept no record: $(ls "$pictures")"
 screenshot "$work/limited.png"
 preview_shown "$work/limited.png" || fail "the preview does not show the series' pictures"
 
@@ -40,7 +41,7 @@ wait_lines 1 "Stopping capture."
 sleep 2.5
 after_stop=$(sed -n '/^Stopping capture\.$/,$p' "$work/stdout")
 grep -q "Capturing Image" <<<"$after_stop" && fail "a picture was taken after Stop"
-taken=$(ls "$pictures" | wc -l)
+taken=$(pictures_in "$pictures" | wc -l)
 [ "$taken" -ge 6 ] || fail "only $taken pictures in the working directory"
 [ "$(lines "Capturing Image...")" = "$((taken - 2))" ] ||
   fail "$taken pictures for $(lines "Capturing Image...") passes"

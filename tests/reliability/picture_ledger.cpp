@@ -1,5 +1,7 @@
 #include "reliability/picture_ledger.h"
 
+#include "capture/series_record.h"
+
 #include "picture.h"
 #include "support/temp_dir.h"
 
@@ -64,7 +66,7 @@ PictureCount count_pictures(const SimcamScenario& camera, const std::string& fol
                             int height) {
     std::vector<std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
-        if (entry.is_regular_file())
+        if (entry.is_regular_file() && !is_series_record_name(entry.path().filename().string()))
             files.push_back(read_file(entry.path().string()));
     std::vector<bool> matched(files.size(), false);
     const std::vector<std::string> listed = camera_listing();
