@@ -1,5 +1,6 @@
 #include "display/jpeg_preview_decoder.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 
@@ -37,7 +38,22 @@ void check_warning(j_common_ptr cinfo, int level) {
     }
 }
 
-void choose_scale(jpeg_decompress_struct& cinfo, const wxSize& minSize) {
+// What the decoded picture must cover: the size itself, or the picture fitted into it.
+struct Cover {
+    wxSize size;
+    bool fitted;
+};
+
+// Where the compressed bytes come from: a file, or memory when there is no file.
+struct Source {
+    std::FILE* file;
+    const unsigned char* data;
+    std::size_t size;
+};
+
+void choose_scale(jpeg_decompress_struct& cinfo, const Cover& cover) {
+    const wxSize full(int(cinfo.image_width), int(cinfo.image_height));
+    const wxSize minSize = cover.fitted ? fit_within(full, cover.size) : cover.size;
     cinfo.scale_num = 1;
     for (unsigned denom : {8u, 4u, 2u}) {
         cinfo.scale_denom = denom;
@@ -61,12 +77,15 @@ void cmyk_to_rgb(const JSAMPLE* cmyk, unsigned char* rgb, unsigned width, bool i
 
 // Every libjpeg call that can fail runs in here, so that a longjmp from the error manager
 // lands in a frame with nothing to destroy. The caller owns and cleans up cinfo and out.
-JpegDecodeResult decode_guarded(jpeg_decompress_struct& cinfo, ErrorManager& err, std::FILE* file,
-                                const wxSize& minSize, wxImage& out) {
+JpegDecodeResult decode_guarded(jpeg_decompress_struct& cinfo, ErrorManager& err,
+                                const Source& source, const Cover& cover, wxImage& out) {
     if (setjmp(err.jump))
         return JpegDecodeResult::Failed;
     jpeg_create_decompress(&cinfo);
-    jpeg_stdio_src(&cinfo, file);
+    if (source.file)
+        jpeg_stdio_src(&cinfo, source.file);
+    else
+        jpeg_mem_src(&cinfo, source.data, source.size);
     jpeg_read_header(&cinfo, TRUE);
 
     bool cmyk = false;
@@ -84,7 +103,7 @@ JpegDecodeResult decode_guarded(jpeg_decompress_struct& cinfo, ErrorManager& err
     default:
         return JpegDecodeResult::Unsupported;
     }
-    choose_scale(cinfo, minSize);
+    choose_scale(cinfo, cover);
     jpeg_start_decompress(&cinfo);
 
     const unsigned width = cinfo.output_width;
@@ -106,12 +125,35 @@ JpegDecodeResult decode_guarded(jpeg_decompress_struct& cinfo, ErrorManager& err
     return JpegDecodeResult::Decoded;
 }
 
-bool has_jpeg_signature(std::FILE* file) {
-    unsigned char soi[3];
-    return std::fread(soi, 1, 3, file) == 3 && soi[0] == 0xFF && soi[1] == 0xD8 && soi[2] == 0xFF;
+bool has_jpeg_signature(const unsigned char* start, std::size_t size) {
+    return size >= 3 && start[0] == 0xFF && start[1] == 0xD8 && start[2] == 0xFF;
+}
+
+JpegDecodeResult decode(const Source& source, const Cover& cover, wxImage& out) {
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err{};
+    cinfo.err = jpeg_std_error(&err.base);
+    err.base.error_exit = jump_out;
+    err.base.emit_message = check_warning;
+    JpegDecodeResult result = decode_guarded(cinfo, err, source, cover, out);
+    jpeg_destroy_decompress(&cinfo);
+    return result;
 }
 
 } // namespace
+
+wxSize fit_within(const wxSize& picture, const wxSize& area) {
+    using Wide = long long;
+    if (picture.x <= 0 || picture.y <= 0)
+        return wxSize(1, 1);
+    // The side that limits keeps the area's length exactly; the other is rounded.
+    wxSize fitted = area;
+    if (Wide(area.x) * picture.y <= Wide(area.y) * picture.x)
+        fitted.y = int((Wide(picture.y) * area.x + picture.x / 2) / picture.x);
+    else
+        fitted.x = int((Wide(picture.x) * area.y + picture.y / 2) / picture.y);
+    return wxSize(std::max(fitted.x, 1), std::max(fitted.y, 1));
+}
 
 JpegDecodeResult decode_jpeg_reduced(const wxString& fileName, const wxSize& minSize,
                                      wxImage& out) {
@@ -119,17 +161,23 @@ JpegDecodeResult decode_jpeg_reduced(const wxString& fileName, const wxSize& min
     if (!file)
         return JpegDecodeResult::NotJpeg;
     JpegDecodeResult result = JpegDecodeResult::NotJpeg;
-    if (has_jpeg_signature(file)) {
+    unsigned char soi[3];
+    const std::size_t read = std::fread(soi, 1, 3, file);
+    if (has_jpeg_signature(soi, read)) {
         std::rewind(file);
-        jpeg_decompress_struct cinfo{};
-        ErrorManager err{};
-        cinfo.err = jpeg_std_error(&err.base);
-        err.base.error_exit = jump_out;
-        err.base.emit_message = check_warning;
-        result = decode_guarded(cinfo, err, file, minSize, out);
-        jpeg_destroy_decompress(&cinfo);
+        result = decode({file, nullptr, 0}, {minSize, false}, out);
     }
     std::fclose(file);
+    if (result != JpegDecodeResult::Decoded)
+        out = wxImage();
+    return result;
+}
+
+JpegDecodeResult decode_jpeg_to_fit(const unsigned char* data, std::size_t size, const wxSize& area,
+                                    wxImage& out) {
+    JpegDecodeResult result = JpegDecodeResult::NotJpeg;
+    if (has_jpeg_signature(data, size))
+        result = decode({nullptr, data, size}, {area, true}, out);
     if (result != JpegDecodeResult::Decoded)
         out = wxImage();
     return result;
