@@ -1,5 +1,6 @@
 #include "app/live_view_page.h"
 
+#include "app/heap_policy.h"
 #include "camera/camera_jobs.h"
 #include "camera/detection.h"
 #include "camera/live_view_camera.h"
@@ -120,9 +121,12 @@ void update_live_view() {
     const bool wasRunning = running;
     running = shown && cameraOpen && halted.empty() && !series;
     if (running && !wasRunning) {
+        reuse_big_buffers();
         rate.clear();
         framesCounted = 0;
         countedSince = Clock::now();
+    } else if (wasRunning && !running) {
+        map_big_buffers();
     }
     if (!running && liveFrameBitmap.IsOk())
         clear_live_frame();
