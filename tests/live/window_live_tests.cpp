@@ -10,6 +10,7 @@
 #include "camera/settings_page.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <wx/timer.h>
 
 namespace {
@@ -44,9 +45,10 @@ class SlowCamera : public testing::Test {
 TEST_F(SlowCamera, RepaintsSwitchesPagesAndResizesDuringAPass) {
     StdoutCapture console;
     wxWindow* gallery = frame->notebook->GetPage(2);
-    int galleryPaints = 0;
-    gallery->Bind(wxEVT_PAINT, [&](wxPaintEvent& event) {
-        ++galleryPaints;
+    // Shared with the handler, which stays bound while the fixture waits for the camera.
+    auto galleryPaints = std::make_shared<int>(0);
+    gallery->Bind(wxEVT_PAINT, [galleryPaints](wxPaintEvent& event) {
+        ++*galleryPaints;
         event.Skip();
     });
     Ticks ticks;
@@ -60,7 +62,7 @@ TEST_F(SlowCamera, RepaintsSwitchesPagesAndResizesDuringAPass) {
     EXPECT_TRUE(camera_busy()) << "all of this happened while the camera worked";
     EXPECT_EQ(camera.count("capture"), 0);
     EXPECT_EQ(frame->notebook->GetSelection(), 2);
-    EXPECT_GT(galleryPaints, 0);
+    EXPECT_GT(*galleryPaints, 0);
     EXPECT_EQ(frame->GetSize(), smallest);
     EXPECT_GE(ticks.count, 30);
 
