@@ -128,7 +128,7 @@ void update_live_view() {
     } else if (wasRunning && !running) {
         map_big_buffers();
     }
-    if (!running && liveFrameBitmap.IsOk())
+    if (!running && !liveFrame.bitmap.IsNull())
         clear_live_frame();
     if (liveViewShowsPreview != (shown && series)) {
         liveViewShowsPreview = shown && series;

@@ -7,8 +7,7 @@
 #include <algorithm>
 #include <wx/dcbuffer.h>
 
-wxBitmap liveFrameBitmap;
-LuminanceHistogram liveFrameHistogram{};
+ShownFrame liveFrame;
 bool liveViewShowsPreview = false;
 
 namespace {
@@ -24,21 +23,11 @@ const int histogramBarWidth = 2;
 const int histogramHeight = 64;
 const int histogramInset = 8;
 
-// Draws the bitmap as large as fits into the area, centred, and returns where it went.
-wxRect draw_fitted(wxDC& dc, const wxBitmap& bitmap, const wxRect& area) {
-    const wxSize size = fit_within(bitmap.GetSize(), area.GetSize());
-    const wxRect at(area.x + (area.width - size.x) / 2, area.y + (area.height - size.y) / 2, size.x,
-                    size.y);
-    if (size == bitmap.GetSize()) {
-        dc.DrawBitmap(bitmap, at.GetPosition(), false);
-    } else {
-        const double sx = double(size.x) / bitmap.GetWidth();
-        const double sy = double(size.y) / bitmap.GetHeight();
-        dc.SetUserScale(sx, sy);
-        dc.DrawBitmap(bitmap, wxRound(at.x / sx), wxRound(at.y / sy), false);
-        dc.SetUserScale(1, 1);
-    }
-    return at;
+// Where a picture of the size goes: as large as fits into the area, centred.
+wxRect fitted_rect(const wxSize& picture, const wxRect& area) {
+    const wxSize size = fit_within(picture, area.GetSize());
+    return wxRect(area.x + (area.width - size.x) / 2, area.y + (area.height - size.y) / 2, size.x,
+                  size.y);
 }
 
 void draw_grid(wxDC& dc, const wxRect& frame) {
@@ -83,12 +72,13 @@ wxRect live_view_area(const wxWindow* page) {
 }
 
 void show_live_frame(const LiveFrame& frame) {
-    liveFrameBitmap = wxBitmap(frame.image);
-    liveFrameHistogram = frame.histogram;
+    liveFrame.bitmap = wxGraphicsRenderer::GetDefaultRenderer()->CreateBitmapFromImage(frame.image);
+    liveFrame.size = frame.image.GetSize();
+    liveFrame.histogram = frame.histogram;
 }
 
 void clear_live_frame() {
-    liveFrameBitmap = wxBitmap();
+    liveFrame = ShownFrame();
 }
 
 void PaintLiveView(wxPaintEvent& event) {
@@ -100,14 +90,18 @@ void PaintLiveView(wxPaintEvent& event) {
     dc.SetPen(*wxTRANSPARENT_PEN);
     dc.SetBrush(*wxBLACK_BRUSH);
     dc.DrawRectangle(area);
+    wxGraphicsContext* gc = dc.GetGraphicsContext();
     if (liveViewShowsPreview) {
-        if (previewBitmap.IsOk())
-            draw_fitted(dc, previewBitmap, area);
-    } else if (liveFrameBitmap.IsOk()) {
-        const wxRect frame = draw_fitted(dc, liveFrameBitmap, area);
+        if (previewBitmap.IsOk()) {
+            const wxRect at = fitted_rect(previewBitmap.GetSize(), area);
+            gc->DrawBitmap(previewBitmap, at.x, at.y, at.width, at.height);
+        }
+    } else if (!liveFrame.bitmap.IsNull()) {
+        const wxRect frame = fitted_rect(liveFrame.size, area);
+        gc->DrawBitmap(liveFrame.bitmap, frame.x, frame.y, frame.width, frame.height);
         if (gridCheck->IsChecked())
             draw_grid(dc, frame);
-        draw_histogram(dc, liveFrameHistogram, frame);
+        draw_histogram(dc, liveFrame.histogram, frame);
     }
     event.Skip();
 }

@@ -2,16 +2,21 @@
 
 #include "display/live_frame.h"
 
-#include <wx/bitmap.h>
 #include <wx/event.h>
 #include <wx/gdicmn.h>
+#include <wx/graphics.h>
 #include <wx/window.h>
 
 // What the Live View page draws. GUI thread.
 
-// The latest frame shown, scaled to fit, and its histogram; null when there is none to show.
-extern wxBitmap liveFrameBitmap;
-extern LuminanceHistogram liveFrameHistogram;
+// The latest frame on the page, scaled to fit, with its histogram. A graphics bitmap is drawn
+// as it is, where a wxBitmap would be converted for the screen afresh for every frame.
+struct ShownFrame {
+    wxGraphicsBitmap bitmap; // null when there is no frame to show
+    wxSize size;
+    LuminanceHistogram histogram{};
+};
+extern ShownFrame liveFrame;
 // Set while a series holds live view: the page then draws the series' latest picture.
 extern bool liveViewShowsPreview;
 
