@@ -35,7 +35,7 @@ namespace {
 
 const int livePageIndex = 3;
 const int detectCameraId = 30;
-const int trials = 15;
+const int trials = 30;
 
 // The simulated camera's scenario, rewritten for each pace, and its operation log.
 struct SimulatedCamera {
