@@ -55,6 +55,8 @@ void MyFrame::CaptureImage(const CaptureResult& result) {
     for (int i = 0; i < result.failedCaptures; ++i)
         wxLogError("Could not capture an image. Please check the camera and re-initialise.");
     if (result.failedCaptures > 0) {
+        // The pass closed the camera.
+        cameraOpen = false;
         captureRunning = false;
         captureButton->Enable(false);
         startButton->Enable(false);
@@ -76,6 +78,7 @@ void MyFrame::DetectCamera(wxCommandEvent& event) {
 }
 
 void MyFrame::DetectCamera(int result) {
+    cameraOpen = result == GP_OK;
     if (result != GP_OK) {
         wxString advice = camera_failure_advice(result);
         if (!advice.empty())

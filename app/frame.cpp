@@ -1,4 +1,5 @@
 #include "app/ids.h"
+#include "app/live_view_page.h"
 #include "app/series_page.h"
 #include "app/vantlow.h"
 #include "camera/camera_jobs.h"
@@ -6,6 +7,8 @@
 #include "camera/settings_page.h"
 #include "capture/gui_bridge.h"
 #include "capture/run_state.h"
+#include "capture/series_record.h"
+#include "capture/series.h"
 #include "display/display.h"
 
 #include <algorithm>
@@ -62,6 +65,7 @@ MyFrame::MyFrame() : wxFrame(nullptr, wxID_ANY, "Vantlow") {
     galleryPage->SetBackgroundStyle(wxBG_STYLE_PAINT);
     galleryPage->Bind(wxEVT_PAINT, &PaintGallery);
     notebook->AddPage(galleryPage, "Captured Images", false, -1);
+    notebook->AddPage(create_live_view_page(notebook), "Live View", false, -1);
     notebook->SetSelection(0);
 
     mainSizer->Add(notebook, 5, wxEXPAND | wxALL, 6);
@@ -91,7 +95,7 @@ MyFrame::~MyFrame() {
     // Nothing may reach this window once it is gone: end the series and let the workers go.
     close_camera_jobs();
     close_gui_bridge();
-    captureRunning = false;
+    stop_series();
     MyApp& app = wxGetApp();
     bool workersLeft;
     {
@@ -101,13 +105,16 @@ MyFrame::~MyFrame() {
     }
     if (workersLeft)
         app.workersDone.WaitTimeout(remaining().count());
-    if (!stop_camera_thread(remaining())) {
+    // Live view leaves the camera as it found it, its viewfinder off.
+    if (!stop_camera_thread(remaining(), live_view_leftover())) {
         // A camera that does not answer must not keep a closed program alive. Pictures are
         // written aside and moved into place whole, so none is left half-written.
         std::cout.flush();
         std::fflush(nullptr);
         _exit(0);
     }
+    // Only now: the job under way may still have added the row of its picture.
+    series_record_end();
 }
 
 void MyFrame::QuitApplication(wxCommandEvent&) {

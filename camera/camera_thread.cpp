@@ -24,7 +24,8 @@ void serve(std::shared_ptr<JobQueue> q) {
     std::unique_lock<std::mutex> lock(q->lock);
     for (;;) {
         q->changed.wait(lock, [&] { return q->stopping || !q->jobs.empty(); });
-        if (q->stopping)
+        // A stop leaves at most its last job in the queue.
+        if (q->jobs.empty())
             break;
         std::function<void()> job = std::move(q->jobs.front());
         q->jobs.pop_front();
@@ -56,12 +57,14 @@ void run_on_camera_thread(std::function<void()> job) {
     queue->changed.notify_all();
 }
 
-bool stop_camera_thread(std::chrono::milliseconds patience) {
+bool stop_camera_thread(std::chrono::milliseconds patience, std::function<void()> last) {
     if (!queue)
         return true;
     std::unique_lock<std::mutex> lock(queue->lock);
     queue->stopping = true;
     queue->jobs.clear();
+    if (last)
+        queue->jobs.push_back(std::move(last));
     queue->changed.notify_all();
     bool answered = queue->changed.wait_for(lock, patience, [] { return queue->finished; });
     lock.unlock();

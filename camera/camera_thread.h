@@ -14,6 +14,6 @@ void start_camera_thread();
 // Queues a job; ignored once the thread is stopping.
 void run_on_camera_thread(std::function<void()> job);
 
-// Drops the jobs not yet begun and waits for the one under way. Returns false when that job
-// has not returned in time; the thread is then left to it.
-bool stop_camera_thread(std::chrono::milliseconds patience);
+// Drops the jobs not yet begun, runs `last` (when given) after the one under way, and waits for
+// both. Returns false when they have not returned in time; the thread is then left to them.
+bool stop_camera_thread(std::chrono::milliseconds patience, std::function<void()> last = nullptr);

@@ -9,6 +9,8 @@
 #include <iostream>
 #include <wx/log.h>
 
+bool cameraOpen = false;
+
 namespace {
 
 // Starts a fresh conversation and opens the camera, with its console lines.
@@ -38,6 +40,7 @@ wxString camera_failure_advice(int result) {
 
 wxWindow* initialise_camera(wxWindow* page) {
     int result = open_camera();
+    cameraOpen = result == GP_OK;
     if (result != GP_OK) {
         keep_startup_configuration(nullptr);
         wxString advice = camera_failure_advice(result);

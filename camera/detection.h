@@ -3,6 +3,10 @@
 #include <wx/string.h>
 #include <wx/window.h>
 
+// Whether the camera is open, as the window last learned it: set by the start-up detection and
+// by the outcome of every later detection and capture. GUI thread.
+extern bool cameraOpen;
+
 // Opens the camera at start-up, sets the action buttons and, when it opened, adds a row to
 // the page for each of the camera's choice parameters.
 wxWindow* initialise_camera(wxWindow* page);

@@ -110,3 +110,11 @@ void write_parameters(const std::vector<ParameterSetting>& settings) {
     for (size_t i = 0; i < settings.size(); ++i)
         print_setting(settings[i], results[i]);
 }
+
+int write_setting(const ParameterSetting& setting) {
+    if (offers_single_settings() && single_setting_widget(setting.key))
+        return write_single_setting(setting);
+    std::vector<int> results(1, GP_OK);
+    write_whole_configuration({setting}, {0}, results);
+    return results[0];
+}

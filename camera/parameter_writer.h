@@ -24,3 +24,8 @@ void keep_startup_configuration(CameraWidget* root);
 // when its text differs from what the camera was last known to hold; one full read and one full
 // write take all the others together. Camera thread.
 void write_parameters(const std::vector<ParameterSetting>& settings);
+
+// Writes one setting without a console line: a single-setting write where the driver offers it
+// and can name the setting, otherwise one full read and one full write. Returns the result.
+// Camera thread.
+int write_setting(const ParameterSetting& setting);

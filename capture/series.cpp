@@ -26,6 +26,7 @@ namespace {
 std::mutex seriesMutex;
 unsigned newestSeries = 0;
 unsigned stoppedSeries = 0; // the newest series that Stop was pressed for
+unsigned endedSeries = 0;   // the newest series whose worker has left its loop
 
 // Reads a whole decimal number. On failure the leading number is kept, and a text with no
 // number, or one out of range, gives 0.
@@ -142,10 +143,12 @@ void* MyThread::Entry() {
     }
 
     run_on_gui_thread(ownerFrame, [&] {
-        if (!current())
-            return;
-        series_record_end();
-        show_series_idle();
+        std::lock_guard<std::mutex> lock(seriesMutex);
+        if (current()) {
+            endedSeries = series;
+            series_record_end();
+            show_series_idle();
+        }
     });
     return nullptr;
 }
@@ -172,4 +175,9 @@ void stop_series() {
     captureRunning = false;
     captureBusy = false;
     frameCount = 0;
+}
+
+bool series_under_way() {
+    std::lock_guard<std::mutex> lock(seriesMutex);
+    return newestSeries != stoppedSeries && newestSeries != endedSeries;
 }

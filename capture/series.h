@@ -11,3 +11,7 @@ void enroll_worker(MyThread* worker);
 // Ends the newest series, even one whose worker has not begun yet: the run state goes back to
 // no series.
 void stop_series();
+
+// From Start until the series ends: by Stop, or when its worker has taken its last pass. GUI
+// thread.
+bool series_under_way();

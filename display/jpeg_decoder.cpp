@@ -73,15 +73,25 @@ struct DecodeTarget {
     const RgbDestination& destination;
 };
 
+// Where the compressed bytes come from: a file, or memory.
+struct JpegSource {
+    std::FILE* file;
+    const unsigned char* data;
+    std::size_t size;
+};
+
 // Every libjpeg call that can fail runs in here or below, so that a longjmp from the error
 // manager lands in a frame with nothing to destroy; the work holds no such objects either.
 template <class Work>
-JpegDecodeResult run_guarded(jpeg_decompress_struct& cinfo, ErrorManager& err, std::FILE* file,
-                             Work& work) {
+JpegDecodeResult run_guarded(jpeg_decompress_struct& cinfo, ErrorManager& err,
+                             const JpegSource& source, Work& work) {
     if (setjmp(err.jump))
         return JpegDecodeResult::Failed;
     jpeg_create_decompress(&cinfo);
-    jpeg_stdio_src(&cinfo, file);
+    if (source.file)
+        jpeg_stdio_src(&cinfo, source.file);
+    else
+        jpeg_mem_src(&cinfo, source.data, static_cast<unsigned long>(source.size));
     return work(cinfo);
 }
 
@@ -200,9 +210,20 @@ JpegDecodeResult read_markers(jpeg_decompress_struct& cinfo, JpegHeader& header)
     return JpegDecodeResult::Decoded;
 }
 
-bool has_jpeg_signature(std::FILE* file) {
-    unsigned char soi[3];
-    return std::fread(soi, 1, 3, file) == 3 && soi[0] == 0xFF && soi[1] == 0xD8 && soi[2] == 0xFF;
+bool has_jpeg_signature(const unsigned char* start, std::size_t size) {
+    return size >= 3 && start[0] == 0xFF && start[1] == 0xD8 && start[2] == 0xFF;
+}
+
+// Runs the work on a fresh decompressor reading the source.
+template <class Work> JpegDecodeResult decompress(const JpegSource& source, Work& work) {
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err{};
+    cinfo.err = jpeg_std_error(&err.base);
+    err.base.error_exit = jump_out;
+    err.base.emit_message = check_warning;
+    const JpegDecodeResult result = run_guarded(cinfo, err, source, work);
+    jpeg_destroy_decompress(&cinfo);
+    return result;
 }
 
 // Opens the file, checks that it is a JPEG and runs the work on a fresh decompressor.
@@ -211,15 +232,10 @@ template <class Work> JpegDecodeResult with_decompressor(const std::string& path
     if (!file)
         return JpegDecodeResult::NotJpeg;
     JpegDecodeResult result = JpegDecodeResult::NotJpeg;
-    if (has_jpeg_signature(file)) {
+    unsigned char soi[3];
+    if (has_jpeg_signature(soi, std::fread(soi, 1, 3, file))) {
         std::rewind(file);
-        jpeg_decompress_struct cinfo{};
-        ErrorManager err{};
-        cinfo.err = jpeg_std_error(&err.base);
-        err.base.error_exit = jump_out;
-        err.base.emit_message = check_warning;
-        result = run_guarded(cinfo, err, file, work);
-        jpeg_destroy_decompress(&cinfo);
+        result = decompress({file, nullptr, 0}, work);
     }
     std::fclose(file);
     return result;
@@ -233,6 +249,16 @@ JpegDecodeResult decode_jpeg_scaled(const std::string& path, unsigned targetWidt
     const DecodeTarget target{targetWidth, targetHeight, fit, destination};
     return with_decompressor(
         path, [&target](jpeg_decompress_struct& cinfo) { return decode_pixels(cinfo, target); });
+}
+
+JpegDecodeResult decode_jpeg_in_memory(const unsigned char* data, std::size_t size,
+                                       unsigned targetWidth, unsigned targetHeight, JpegFit fit,
+                                       const RgbDestination& destination) {
+    if (!has_jpeg_signature(data, size))
+        return JpegDecodeResult::NotJpeg;
+    const DecodeTarget target{targetWidth, targetHeight, fit, destination};
+    auto work = [&target](jpeg_decompress_struct& cinfo) { return decode_pixels(cinfo, target); };
+    return decompress({nullptr, data, size}, work);
 }
 
 JpegDecodeResult decode_jpeg_planes(const std::string& path, unsigned targetWidth,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -27,6 +28,11 @@ using RgbDestination = std::function<unsigned char*(unsigned width, unsigned hei
 JpegDecodeResult decode_jpeg_scaled(const std::string& path, unsigned targetWidth,
                                     unsigned targetHeight, JpegFit fit,
                                     const RgbDestination& destination);
+
+// The same for a JPEG held in memory.
+JpegDecodeResult decode_jpeg_in_memory(const unsigned char* data, std::size_t size,
+                                       unsigned targetWidth, unsigned targetHeight, JpegFit fit,
+                                       const RgbDestination& destination);
 
 // The planes of a YCbCr JPEG at the chosen scale. The colours are the file's own: BT.601
 // full range, as JFIF has them. Cb and Cr are 1 << chromaShift times smaller than the picture.

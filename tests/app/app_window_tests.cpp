@@ -82,11 +82,12 @@ TEST_F(MainWindow, FileMenuHasExitDetectCameraThenMakeMovieWithTheirHelpTexts) {
     EXPECT_EQ(frame->GetStatusBar()->GetFieldsCount(), 1);
 }
 
-TEST_F(MainWindow, NotebookShowsThreePagesWithTheFirstSelected) {
-    ASSERT_EQ(frame->notebook->GetPageCount(), 3u);
+TEST_F(MainWindow, NotebookShowsFourPagesWithTheFirstSelected) {
+    ASSERT_EQ(frame->notebook->GetPageCount(), 4u);
     EXPECT_EQ(frame->notebook->GetPageText(0), "Timelapse Settings");
     EXPECT_EQ(frame->notebook->GetPageText(1), "Camera Settings");
     EXPECT_EQ(frame->notebook->GetPageText(2), "Captured Images");
+    EXPECT_EQ(frame->notebook->GetPageText(3), "Live View");
     EXPECT_EQ(frame->notebook->GetSelection(), 0);
 
     frame->notebook->ChangeSelection(2);

@@ -10,6 +10,7 @@
 #include "camera/settings_page.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <wx/timer.h>
 
 namespace {

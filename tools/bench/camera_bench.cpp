@@ -12,6 +12,8 @@
 //
 //   camera_bench SCENARIO-LOG [--soak N]
 
+#include "bench_window.h"
+
 #include "app/series_page.h"
 #include "app/vantlow.h"
 #include "camera/settings_page.h"
@@ -33,113 +35,6 @@
 #include <string>
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double ms_since(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-// The console, with the moment a text first appeared in it.
-class Console : public std::streambuf {
-  public:
-    void watch_for(const std::string& text) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        watched_ = text;
-        seen_ = false;
-        from_ = text_.size();
-    }
-    bool seen(Clock::time_point* when) const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        *when = seenAt_;
-        return seen_;
-    }
-
-  protected:
-    int_type overflow(int_type c) override {
-        if (c != traits_type::eof()) {
-            char ch = traits_type::to_char_type(c);
-            xsputn(&ch, 1);
-        }
-        return traits_type::not_eof(c);
-    }
-    std::streamsize xsputn(const char* s, std::streamsize n) override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        text_.append(s, static_cast<size_t>(n));
-        if (!seen_ && !watched_.empty() && text_.find(watched_, from_) != std::string::npos) {
-            seen_ = true;
-            seenAt_ = Clock::now();
-        }
-        if (text_.size() > (1u << 20)) { // a soak prints for a long time
-            text_.erase(0, text_.size() - 4096);
-            from_ = 0;
-        }
-        return n;
-    }
-
-  private:
-    mutable std::mutex mutex_;
-    std::string text_;
-    std::string watched_;
-    size_t from_ = 0;
-    bool seen_ = false;
-    Clock::time_point seenAt_;
-};
-
-// The longest time between two ticks of a 10 ms timer on the GUI thread.
-class StallMeter : public wxTimer {
-  public:
-    void begin() {
-        longest_ = 0;
-        last_ = Clock::now();
-        Start(10);
-    }
-    double end() {
-        Notify();
-        Stop();
-        return longest_;
-    }
-    void Notify() override {
-        longest_ = std::max(longest_, ms_since(last_));
-        last_ = Clock::now();
-    }
-
-  private:
-    Clock::time_point last_;
-    double longest_ = 0;
-};
-
-void pump_until(const std::function<bool()>& done) {
-    while (!done()) {
-        wxTheApp->Yield(true);
-        wxMilliSleep(1);
-    }
-}
-
-// A click as the toolkit delivers it: through the event loop, not by a direct call.
-void post_click(wxButton* button) {
-    wxCommandEvent click(wxEVT_BUTTON, button->GetId());
-    click.SetEventObject(button);
-    button->GetEventHandler()->QueueEvent(click.Clone());
-}
-
-int count_lines(const std::string& log, const std::string& prefix) {
-    std::ifstream in(log);
-    int n = 0;
-    for (std::string line; std::getline(in, line);)
-        n += line.rfind(prefix, 0) == 0;
-    return n;
-}
-
-size_t workers() {
-    MyApp& app = wxGetApp();
-    wxMutexLocker lock(app.workerLock);
-    return app.workerThreads.size();
-}
-
-bool series_over() {
-    return workers() == 0 && captureButton->IsEnabled() && startButton->IsEnabled();
-}
 
 long proc_status(const char* key) {
     std::ifstream status("/proc/self/status");
