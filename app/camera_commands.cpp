@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands that reach the camera: each reads what it needs from the window, leaves the
 // camera's part to the camera thread and shows the outcome when it comes back.
 #include "app/series_page.h"

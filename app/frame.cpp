@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ids.h"
 #include "app/live_view_page.h"
 #include "app/series_page.h"
@@ -7,8 +8,8 @@
 #include "camera/settings_page.h"
 #include "capture/gui_bridge.h"
 #include "capture/run_state.h"
-#include "capture/series_record.h"
 #include "capture/series.h"
+#include "capture/series_record.h"
 #include "display/display.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // How the C library serves the big buffers that pictures pass through. GUI thread.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Window ids the event table routes by. The directory picker deliberately shares the Stop

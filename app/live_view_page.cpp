@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/live_view_page.h"
 
 #include "app/heap_policy.h"

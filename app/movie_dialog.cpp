@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/vantlow.h"
 #include "capture/series_record.h"
 #include "movie/make_movie.h"

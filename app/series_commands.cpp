@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start and Stop of a series; the series itself runs on its worker.
 #include "app/series_page.h"
 #include "app/vantlow.h"

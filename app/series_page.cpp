@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/series_page.h"
 
 #include "app/ids.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "camera/parameter_writer.h"
 
 #include "camera/camera_handle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "capture/capture_pass.h"
 
 #include "camera/camera_handle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "capture/gui_bridge.h"
 
 #include "camera/camera_jobs.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "movie/decode_ahead.h"
 
 #include "movie/picture_frame.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "movie/make_movie.h"
 
 #include "capture/file_placement.h"

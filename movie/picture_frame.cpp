@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "movie/picture_frame.h"
 
 #include <algorithm>

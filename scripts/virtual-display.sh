@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # shellcheck shell=bash
 # The virtual display that the tests, the benchmarks and the demo run the window on when there
 # is no display. Source it, call start_virtual_display, and stop_virtual_display when done

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The real program with no camera: its window, its error message, and File > Exit.
 set -u
 VANTLOW=$1

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as the user meets it: its size, menu, pages and the series controls.
 #include "support/gui_harness.h"
 #include "support/simcam_scenario.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding and setting configuration widgets, through the real camera library and the
 // simulated camera, checked against what the camera received.
 #include "support/simcam_scenario.h"

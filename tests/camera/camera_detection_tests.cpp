@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening the camera at start-up and with "Detect Camera": what the console, the message
 // boxes, the buttons and the status bar tell the user.
 #include "support/gui_harness.h"

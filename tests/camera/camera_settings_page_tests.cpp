@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Camera Settings page built from the camera's configuration tree.
 #include "support/gui_harness.h"
 #include "support/simcam_scenario.h"

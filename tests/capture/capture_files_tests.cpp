@@ -1,15 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Downloaded pictures are never lost, overwritten or left half-written.
 #include "capture_fixture.h"
+#include "support/file_size_limit.h"
 
 #include "app/series_page.h"
 #include "camera/settings_page.h"
 #include "capture/picture_file.h"
 #include "display/display.h"
 
-#include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <sys/resource.h>
 
 namespace {
 
@@ -53,15 +53,11 @@ TEST_F(PicturesOnDisk, AnUnwritableFolderLeavesThePictureOnTheCamera) {
 }
 
 TEST_F(PicturesOnDisk, AFullDiskLeavesNoPartialFileAndThePictureOnTheCamera) {
-    rlimit saved;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 20000;
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    std::string out = press_capture();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    std::string out;
+    {
+        FileSizeLimit full(20000);
+        out = press_capture();
+    }
 
     EXPECT_NE(out.find("Couldn't write file " + work.file("IMG_0001.JPG")), std::string::npos)
         << out;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One capture pass, as "Capture Image" runs it: console transcript, status bar, camera
 // operations, buttons and the preview.
 #include "capture_fixture.h"

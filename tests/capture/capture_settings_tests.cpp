@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Changed parameters reach the camera with as few round trips as it allows, and the console
 // tells the same story either way: single-setting writes where the driver offers them, else
 // one full read and one full write for all of them.

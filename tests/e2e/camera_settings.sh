@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Camera Settings page: an entry chosen in a parameter box reaches the camera at the next
 # capture, and the two check boxes decide whether pictures are downloaded and deleted.
 set -u

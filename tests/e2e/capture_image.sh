@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Single pictures: "Capture Image" writes the picture into the working directory without
 # touching a file of the same name, shows it in the preview and the gallery, and after a
 # folder is picked with the directory picker the next picture lands there.

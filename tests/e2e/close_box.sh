@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Closing the main window with the window manager's close box, idle and in the middle of a
 # series: the program ends at once, cleanly, and leaves no partial picture behind.
 set -u

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # scripts/demo: its folder holds the eight frames of a day, the console log and the two
 # screenshots, and what they show tells the story: the sun crosses from left to right, the sky
 # is lightest at midday, the preview shows the last frame and the gallery all eight.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A camera that another program holds at start-up: the program says so in a message box and
 # refuses to capture; once the camera is free, File > Detect Camera brings it back.
 set -u

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A capture that fails in the middle of a series: a message box, no capturing during the pause
 # under way, the end of the series, and File > Detect Camera opening the camera again.
 set -u

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # shellcheck shell=bash
 # Helpers for driving the real program under the test display with xdotool, as a person does:
 # mouse clicks at window-relative points, keys and typed text; and for checking what that person

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # File > Make Movie… clicked through as a person does, after a short series with the simulated
 # camera: the series' own record is the default and Return makes its movie, in the order the
 # pictures were taken; the main window takes clicks while a long movie is made, and Cancel

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Time-lapse series set up in the text fields: one that ends at its frame limit, and one
 # without limits that the Stop button ends after the pause under way.
 set -u

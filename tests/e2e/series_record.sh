@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The series record survives the program: killed in the middle of a series, it leaves a row for
 # every picture the console reported written, and the rows name the pictures that are there.
 set -u

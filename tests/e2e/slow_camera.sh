@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # A camera that takes its time, and one that never answers: the window answers at once all the
 # while, File > Exit hides it at once, and the program leaves when the camera has answered, or
 # two seconds after the window closed if it does not.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window stays live while the camera takes its time: it repaints, switches pages and
 // resizes during a pass, a box changed meanwhile applies at the next pass, and a camera that
 // never answers leaves it usable.

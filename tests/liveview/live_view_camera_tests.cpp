@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Live view leaves the camera as it found it, and copes with a camera that has none or fails.
 #include "liveview/live_view_window.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frames come one after another while the Live View page is shown, fitted to the page with
 // their aspect kept, with the rate, the grid and the histogram; the console stays as it was.
 #include "liveview/live_view_window.h"

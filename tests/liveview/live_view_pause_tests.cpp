@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Live view gives way to captures: a command waits for the frame under way at most, a series
 // holds live view until it ends, and every transcript stays as it was.
 #include "liveview/live_view_window.h"

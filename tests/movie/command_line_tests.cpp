@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's command line: its own options, which need no display, and everything else,
 // which goes to the toolkit as before. The real binary is run for exit codes and output.
 #include "movie/movie_reader.h"

@@ -1,7 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Movies made from folders of pictures and from series records, read back with libavformat and
 // libavcodec: their size, rate, frame count, and which picture each frame shows.
 #include "movie/movie_reader.h"
 #include "movie/movie_samples.h"
+#include "support/file_size_limit.h"
 
 #include "capture/series_record.h"
 #include "movie/make_movie.h"
@@ -14,7 +16,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -22,7 +23,6 @@
 #include <mutex>
 #include <optional>
 #include <sstream>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -572,15 +572,11 @@ TEST_F(MovieMaker, AnUnwritableFolderIsReportedBeforeAnyWork) {
 TEST_F(MovieMaker, AFullDiskRemovesThePartialMovieAndSaysSo) {
     for (int frame = 1; frame <= 20; ++frame)
         write_camera_picture(picture("p" + std::to_string(frame) + ".jpg"), frame, 160, 120);
-    rlimit saved;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 6000;
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    MovieResult result = make(pictures());
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    MovieResult result;
+    {
+        FileSizeLimit full(6000);
+        result = make(pictures());
+    }
 
     EXPECT_EQ(result.outcome, MovieOutcome::Failed);
     EXPECT_EQ(result.error.find("The disk is full: " + output + " could not be written"), 0u)

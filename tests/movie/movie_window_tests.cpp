@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File > Make Movie... in the real main window: the dialog's defaults, and a movie made while a
 // series runs, with the main window usable all along.
 #include "movie/movie_reader.h"

@@ -1,15 +1,15 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The series record: its name, its rows as a spreadsheet or the movie maker reads them, and how
 // it behaves when it cannot be written.
 #include "capture/series_record.h"
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -137,16 +137,11 @@ TEST_F(SeriesRecordFile, AnUnwritableFolderIsReportedOnceAndTheSeriesGoesOn) {
 
 TEST_F(SeriesRecordFile, AFullDiskIsReportedOnceAndLeavesOnlyWholeRows) {
     const std::string path = begin(work.path());
-    rlimit saved;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 300;
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &small);
-    for (int frame = 1; frame <= 10; ++frame)
-        series_record_add(row(frame, work.file("IMG_000" + std::to_string(frame) + ".JPG")));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    {
+        FileSizeLimit full(300);
+        for (int frame = 1; frame <= 10; ++frame)
+            series_record_add(row(frame, work.file("IMG_000" + std::to_string(frame) + ".JPG")));
+    }
     series_record_add(row(11, work.file("IMG_0011.JPG")));
 
     ASSERT_EQ(reports.size(), 1u);

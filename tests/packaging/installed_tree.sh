@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installing into a staging folder (DESTDIR) puts exactly the expected files in place, with icons
 # of the sizes their folders name; the installed program finds its libraries and answers on the
 # command line without a display: --version, --help and a wrong option.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # shellcheck shell=bash
 # Helpers of the packaging checks. Source it after setting $build (the build folder) and
 # $version (the project's version).

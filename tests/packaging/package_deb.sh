@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package as CPack builds it: clean under lintian, holding exactly the files that
 # installing puts in place, and depending on the libraries the program links.
 build=$1 version=$2

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # What software centres and desktops read: the desktop entry and the AppStream metainfo pass
 # their validators and agree with each other, and the changelog, the release list and the
 # manual page carry the project's version.

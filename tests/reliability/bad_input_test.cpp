@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the four series fields make of text that is no whole number, and a working folder that
 // disappears while a series runs. Whatever is typed, the series ends normally, the field is
 // reported on the console and no pause lasts longer than the interval the program settled on

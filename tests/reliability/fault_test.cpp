@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faults of the camera, the disk and the folder, one at a time. After each, every picture the
 // camera took is on disk byte for byte or still on the camera, no file was overwritten, and
 // once the fault is gone the next capture succeeds.
@@ -5,15 +6,14 @@
 #include "reliability/report_rows.h"
 #include "reliability/window_actions.h"
 #include "series/series_window.h"
+#include "support/file_size_limit.h"
 
 #include "app/series_page.h"
 #include "camera/settings_page.h"
 
-#include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <optional>
-#include <sys/resource.h>
 
 namespace {
 
@@ -132,15 +132,11 @@ class DiskFull : public Fault {};
 
 TEST_F(DiskFull, ThePictureStaysOnTheCameraAndNoPartialFileIsLeft) {
     // Files may grow to half a picture: the camera's log still fits, the picture does not.
-    rlimit saved;
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit full = saved;
-    full.rlim_cur = camera_picture(1, width, height).size() / 2;
-    auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &full);
-    const std::string out = capture_once();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
+    std::string out;
+    {
+        FileSizeLimit full(camera_picture(1, width, height).size() / 2);
+        out = capture_once();
+    }
 
     const std::string said = "Couldn't write file " + w.pictures.file("IMG_0001.JPG") +
                              " - check path/permissions/disk space.";

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "reliability/picture_ledger.h"
 
 #include "capture/series_record.h"

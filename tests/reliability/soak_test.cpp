@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Hours of unattended shooting compressed: five hundred passes of a series at interval 0 on a
 // camera that now and then fails to capture, download or delete. Every picture must end up on
 // disk byte for byte or be reported, and memory must not grow with the passes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Commands given while the camera works take effect when its job ends, in the order they were
 // given: the console reads as it did when the window waited for the camera.
 #include "series/series_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A capture that fails in the middle of a series ends it.
 #include "series/series_window.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A pass runs on the camera thread: the window handles its events all through it, and the
 // series prints what it always has.
 #include "series/series_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How a series ends by itself: the frame and time limits are tested after each pause.
 #include "series/series_window.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A series keeps its record in its working directory: a row per picture, written as each is
 // done, with what became of it. "Capture Image" outside a series keeps none.
 #include "series/series_window.h"
@@ -6,36 +7,15 @@
 #include "camera/camera_jobs.h"
 #include "camera/settings_page.h"
 #include "capture/series_record.h"
+#include "support/file_size_limit.h"
 
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 namespace {
 
 using Clock = std::chrono::system_clock;
-
-// Files larger than a few kilobytes cannot be written while it lives: the record's rows can,
-// the pictures cannot.
-class SmallDisk {
-  public:
-    SmallDisk() : previous_(std::signal(SIGXFSZ, SIG_IGN)) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit small = saved_;
-        small.rlim_cur = 5000;
-        setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~SmallDisk() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-  private:
-    rlimit saved_;
-    void (*previous_)(int);
-};
 
 TEST(SeriesRecordRows, EachPictureHasItsRowWithWhatBecameOfIt) {
     SeriesWindow w("picture jpeg 640 480\ndownload-fail 3 -7");
@@ -47,7 +27,8 @@ TEST(SeriesRecordRows, EachPictureHasItsRowWithWhatBecameOfIt) {
     ASSERT_FALSE(record.empty()) << "the record is there from the start of the series";
     EXPECT_EQ(read_series_record(record).rows.size(), 1u) << "the first picture's row is written";
     {
-        SmallDisk full;
+        // The record's rows can be written, the pictures cannot.
+        FileSizeLimit full(5000);
         ASSERT_TRUE(series_ended(20000));
     }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading Interval, Maximum runtime and Maximum frames when a series starts: a field that is
 // not a whole number is reported, and its leading number, if any, is used.
 #include "series/series_window.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Closing the window while a series runs: the workers are let go and waited for, quickly.
 #include "series/series_window.h"
 

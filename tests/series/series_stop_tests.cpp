@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stopping a series with Stop, and starting the next one while the stopped worker still sleeps.
 #include "series/series_window.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A click on Stop can reach the window between a worker's request and its being served: the
 // series must end there, with nothing of it after "Stopping capture.".
 #include "series/series_window.h"

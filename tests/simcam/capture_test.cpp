@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Capturing: file names, timing and failures as the scenario sets them.
 
 #include "camera_session.h"

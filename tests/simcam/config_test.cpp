@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The configuration tree a scenario describes, as libgphoto2 hands it to the program, and
 // how the camera takes changes back.
 

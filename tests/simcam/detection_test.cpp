@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding and opening the simulated camera through libgphoto2's autodetection, and what the
 // camera remembers between sessions.
 

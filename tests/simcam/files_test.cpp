@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Downloading, saving and deleting pictures, and what the pictures look like.
 
 #include "camera_session.h"

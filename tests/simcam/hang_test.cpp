@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A camera that locks up: the chosen capture never returns until the scenario file changes,
 // and it sleeps meanwhile instead of spinning.
 

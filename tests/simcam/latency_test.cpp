@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A real body's pace: each operation takes at least as long as its scenario word says. Only
 // lower bounds are checked, since a loaded machine may take any time longer.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Live view through gp_camera_capture_preview: a moving scene with a frame counter, and the
 // ways a camera's preview goes wrong.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The shipped scenarios that others build on: a slow body with a large configuration, and a
 // body with live view and a viewfinder toggle.
 

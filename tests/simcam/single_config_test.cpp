@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and writing one setting: by the driver itself when the scenario offers it, and
 // otherwise by libgphoto2 through the whole configuration.
 

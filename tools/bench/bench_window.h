@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // What the window benchmarks measure with: the console's timing, stalls of the GUI thread, and

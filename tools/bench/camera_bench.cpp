@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a slow camera costs the person at the window: the time to a shown window and the
 // configuration reads it takes, the longest stall of a 10 ms timer on the GUI thread during
 // "Capture Image" and during a series, and the time before the first capture of a pass that

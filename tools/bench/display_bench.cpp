@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times show_captured_image against decoding the whole picture with wxImage::LoadFile, on a
 // camera-sized JPEG, and measures the memory each adds at its peak. Needs a display (wxBitmap):
 // run it with scripts/with-display. Exits 1 when the fast path misses its goal.

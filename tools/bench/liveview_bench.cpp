@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What live view delivers and costs with the simulated camera's 1024 x 680 frames: frames shown
 // against frames the camera delivered at 10, 20 and 30 a second; at 30 a second the longest
 // stall of a 10 ms timer on the GUI thread and the processor time of the whole process over

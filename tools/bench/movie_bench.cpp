@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Makes 120 pictures of 6000 x 4000 and turns them into a 1920 x 1080 H.264 movie three ways,
 // side by side with the same encoder settings (libx264, the same preset, CRF, options and
 // threads):

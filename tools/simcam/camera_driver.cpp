@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated camera as a libgphoto2 camera driver. Its state lives in this module and
 // outlasts gp_camera_exit, as a real camera's memory does, until the scenario changes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How long the simulated camera takes to make its pictures, beside the time the camera's
 // transfer of the same bytes is to take, and how many live view frames one core makes a second.
 // Usage: simcam_picture_bench [grain] [bytes-per-second]

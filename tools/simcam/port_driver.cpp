@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The USB port the simulated camera hangs on. It only answers whether the camera is there
 // and whether it can be opened; the camera driver never sends it any bytes.
 
