@@ -31,8 +31,8 @@ fail() {
 export XDG_CONFIG_HOME=$work/xdg/config XDG_DATA_HOME=$work/xdg/data XDG_CACHE_HOME=$work/xdg/cache
 export GSETTINGS_BACKEND=memory
 
-# start_display: starts a virtual display of our own when there is none.
-start_display() { start_virtual_display || fail "no display to run the window on"; }
+# The window goes on a virtual display of our own when there is none.
+start_virtual_display || fail "no display to run the window on"
 
 # start_window_manager: runs openbox on the display, for the close box and the WM's keys.
 start_window_manager() {

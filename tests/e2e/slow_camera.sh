@@ -6,7 +6,6 @@
 set -u
 VANTLOW=$1
 . "$(dirname "$0")/lib.sh"
-start_display
 
 # A three-second capture: the pages switch meanwhile, and Exit waits for the picture.
 use_scenario "capture-delay-ms 3000"
