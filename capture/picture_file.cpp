@@ -2,7 +2,6 @@
 #include "capture/picture_file.h"
 #include "capture/file_placement.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <gphoto2/gphoto2-result.h>
 #include <unistd.h>
@@ -27,19 +26,6 @@ std::string numbered(const std::string& name, int n) {
     if (dot == std::string::npos || dot == 0)
         dot = name.size();
     return name.substr(0, dot) + "-" + std::to_string(n) + name.substr(dot);
-}
-
-bool write_all(int fd, const char* data, unsigned long size) {
-    while (size > 0) {
-        ssize_t n = write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<unsigned long>(n);
-    }
-    return true;
 }
 
 // Writes the whole picture to a new hidden file in dir; returns its path, or "" on failure.

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "capture/series_record.h"
+#include "capture/file_placement.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -100,21 +101,6 @@ std::string row_text(const SeriesRecordRow& row) {
         line << *row.size;
     line << ',' << outcome_text(row.outcome) << "\r\n";
     return line.str();
-}
-
-bool write_all(int fd, const std::string& text) {
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        ssize_t n = write(fd, data, left);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        left -= std::size_t(n);
-    }
-    return true;
 }
 
 // Called with the lock held; returns the line to report once the lock is released. A record
@@ -268,7 +254,8 @@ std::string series_record_begin(const std::string& dir, std::time_t start,
         if (record.fd >= 0 || error != EEXIST)
             break;
     }
-    if (record.fd < 0 || !write_all(record.fd, std::string(headerLine) + "\r\n")) {
+    const std::string header = std::string(headerLine) + "\r\n";
+    if (record.fd < 0 || !write_all(record.fd, header.data(), header.size())) {
         const std::string line = give_up(path, record.fd < 0 ? error : errno);
         lock.unlock();
         report(reportTo, line);
@@ -283,7 +270,10 @@ void series_record_add(const SeriesRecordRow& row) {
     SeriesRecordReport reportTo;
     {
         std::lock_guard<std::mutex> lock(record.lock);
-        if (record.fd < 0 || write_all(record.fd, row_text(row)))
+        if (record.fd < 0)
+            return;
+        const std::string text = row_text(row);
+        if (write_all(record.fd, text.data(), text.size()))
             return;
         line = give_up(record.path, errno);
         reportTo = record.report;
