@@ -177,7 +177,10 @@ std::map<std::string, int> threads_nice() {
     for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
         // The 19th field; the command name before it is in parentheses and may hold spaces.
         const std::string stat = read_file(task.path().string() + "/stat");
-        std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+        const std::size_t nameEnd = stat.rfind(')');
+        if (nameEnd == std::string::npos)
+            continue; // the thread ended after it was listed
+        std::istringstream fields(stat.substr(nameEnd + 2));
         std::string field;
         for (int i = 3; i <= 19 && fields >> field; ++i)
             if (i == 19)
