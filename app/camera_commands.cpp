@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The commands that reach the camera: each reads what it needs from the window, leaves the
 // camera's part to the camera thread and shows the outcome when it comes back.
+#include "app/command_turns.h"
 #include "app/series_page.h"
 #include "app/vantlow.h"
-#include "camera/camera_jobs.h"
 #include "camera/detection.h"
 #include "camera/settings_page.h"
 #include "capture/capture_pass.h"
@@ -29,35 +29,41 @@ CaptureRequest read_capture_request() {
             request.settings.push_back(
                 {to_bytes(parameterNames[i]), to_bytes(parameterCombos[i]->GetValue())});
     settingsChanged = false;
-    request.frames = framesText->GetValue();
-    request.directory = directoryPicker->GetPath();
+    long frames;
+    if (framesText->GetValue().ToLong(&frames, 10))
+        request.frames = frames;
+    // The picker's path names the folder for the filesystem, whatever the locale.
+    request.directory = std::string(directoryPicker->GetPath().fn_str());
     request.retrieve = retrieveImageCheck->IsChecked();
     request.remove = deleteImageCheck->IsChecked();
     request.inSeries = captureRunning;
-    request.seriesPass = captureRunning ? seriesPass : 0;
+    request.seriesPass = captureRunning ? series_pass() : 0;
+    request.framesBefore = frameCount;
     return request;
 }
 
 } // namespace
 
 void MyFrame::CapturePressed(wxCommandEvent& event) {
-    if (!wait_for_turn(captureButton, [this, event]() mutable { CapturePressed(event); }))
+    if (!command_turns().wait_for_turn(captureButton,
+                                       [this, event]() mutable { CapturePressed(event); }))
         CaptureImage();
 }
 
 void MyFrame::CaptureImage() {
-    start_camera_job([this, request = read_capture_request()] {
+    command_turns().start_camera_job([this, request = read_capture_request()] {
         auto result = std::make_shared<CaptureResult>(run_capture_pass(request));
         return [this, result] { CaptureImage(*result); };
     });
 }
 
 void MyFrame::CaptureImage(const CaptureResult& result) {
+    frameCount += result.framesTaken;
     for (int i = 0; i < result.failedCaptures; ++i)
         wxLogError("Could not capture an image. Please check the camera and re-initialise.");
     if (result.failedCaptures > 0) {
         // The pass closed the camera.
-        cameraOpen = false;
+        set_camera_open(false);
         captureRunning = false;
         captureButton->Enable(false);
         startButton->Enable(false);
@@ -70,16 +76,16 @@ void MyFrame::CaptureImage(const CaptureResult& result) {
 }
 
 void MyFrame::DetectCamera(wxCommandEvent& event) {
-    if (wait_for_turn(nullptr, [this, event]() mutable { DetectCamera(event); }))
+    if (command_turns().wait_for_turn(nullptr, [this, event]() mutable { DetectCamera(event); }))
         return;
-    start_camera_job([this] {
+    command_turns().start_camera_job([this] {
         const int result = redetect_camera();
         return [this, result] { DetectCamera(result); };
     });
 }
 
 void MyFrame::DetectCamera(int result) {
-    cameraOpen = result == GP_OK;
+    set_camera_open(result == GP_OK);
     if (result != GP_OK) {
         wxString advice = camera_failure_advice(result);
         if (!advice.empty())

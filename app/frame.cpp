@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/command_turns.h"
 #include "app/ids.h"
 #include "app/live_view_page.h"
 #include "app/series_page.h"
 #include "app/vantlow.h"
-#include "camera/camera_jobs.h"
 #include "camera/camera_thread.h"
 #include "camera/settings_page.h"
 #include "capture/gui_bridge.h"
 #include "capture/run_state.h"
 #include "capture/series.h"
-#include "capture/series_record.h"
 #include "display/display.h"
+#include "record/series_record.h"
 
 #include <algorithm>
 #include <chrono>
@@ -35,8 +35,14 @@ wxBEGIN_EVENT_TABLE(MyFrame, wxFrame)
 wxEND_EVENT_TABLE()
 
 MyFrame::MyFrame() : wxFrame(nullptr, wxID_ANY, "Vantlow") {
-    open_gui_bridge();
-    open_camera_jobs();
+    command_turns().open();
+    // A series' steps wait their turn behind the camera like the window's commands.
+    gui_bridge().open([](std::function<void()> work, std::function<void()> done) {
+        command_turns().run_in_turn([work = std::move(work), done = std::move(done)] {
+            work();
+            command_turns().after_camera_job(done);
+        });
+    });
     SetIcon(wxIcon(vantlow_xpm));
 
     auto* fileMenu = new wxMenu;
@@ -66,7 +72,7 @@ MyFrame::MyFrame() : wxFrame(nullptr, wxID_ANY, "Vantlow") {
     galleryPage->SetBackgroundStyle(wxBG_STYLE_PAINT);
     galleryPage->Bind(wxEVT_PAINT, &PaintGallery);
     notebook->AddPage(galleryPage, "Captured Images", false, -1);
-    notebook->AddPage(create_live_view_page(notebook), "Live View", false, -1);
+    notebook->AddPage(new LiveViewPage(notebook), "Live View", false, -1);
     notebook->SetSelection(0);
 
     mainSizer->Add(notebook, 5, wxEXPAND | wxALL, 6);
@@ -94,8 +100,8 @@ MyFrame::~MyFrame() {
     Hide();
     gdk_display_flush(gdk_display_get_default());
     // Nothing may reach this window once it is gone: end the series and let the workers go.
-    close_camera_jobs();
-    close_gui_bridge();
+    command_turns().close();
+    gui_bridge().close();
     stop_series();
     MyApp& app = wxGetApp();
     bool workersLeft;
@@ -107,7 +113,7 @@ MyFrame::~MyFrame() {
     if (workersLeft)
         app.workersDone.WaitTimeout(remaining().count());
     // Live view leaves the camera as it found it, its viewfinder off.
-    if (!stop_camera_thread(remaining(), live_view_leftover())) {
+    if (!stop_camera_thread(remaining(), find_live_view_page(notebook)->leftover())) {
         // A camera that does not answer must not keep a closed program alive. Pictures are
         // written aside and moved into place whole, so none is left half-written.
         std::cout.flush();

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/vantlow.h"
-#include "capture/series_record.h"
 #include "movie/make_movie.h"
 #include "movie/movie_text.h"
+#include "record/series_record.h"
 
 #include <wx/choice.h>
 #include <wx/filepicker.h>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start and Stop of a series; the series itself runs on its worker.
+#include "app/command_turns.h"
 #include "app/series_page.h"
 #include "app/vantlow.h"
-#include "camera/camera_jobs.h"
 #include "capture/series.h"
 
 #include <iostream>
@@ -19,7 +19,8 @@ MyThread* MyFrame::CreateThread() {
 }
 
 void MyFrame::StartCapture(wxCommandEvent& event) {
-    if (wait_for_turn(startButton, [this, event]() mutable { StartCapture(event); }))
+    if (command_turns().wait_for_turn(startButton,
+                                      [this, event]() mutable { StartCapture(event); }))
         return;
     std::cout << "Starting capture." << std::endl << std::endl;
     captureButton->Enable(false);
@@ -30,7 +31,7 @@ void MyFrame::StartCapture(wxCommandEvent& event) {
 }
 
 void MyFrame::StopCapture(wxCommandEvent& event) {
-    if (wait_for_turn(stopButton, [this, event]() mutable { StopCapture(event); }))
+    if (command_turns().wait_for_turn(stopButton, [this, event]() mutable { StopCapture(event); }))
         return;
     std::cout << std::endl << "Stopping capture." << std::endl << std::endl;
     stop_series();

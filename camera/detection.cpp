@@ -10,9 +10,9 @@
 #include <iostream>
 #include <wx/log.h>
 
-bool cameraOpen = false;
-
 namespace {
+
+bool cameraOpen = false;
 
 // Starts a fresh conversation and opens the camera, with its console lines.
 int open_camera() {
@@ -27,6 +27,14 @@ int open_camera() {
 }
 
 } // namespace
+
+bool camera_is_open() {
+    return cameraOpen;
+}
+
+void set_camera_open(bool open) {
+    cameraOpen = open;
+}
 
 wxString camera_failure_advice(int result) {
     if (result == GP_ERROR_IO_LOCK)

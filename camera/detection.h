@@ -6,7 +6,8 @@
 
 // Whether the camera is open, as the window last learned it: set by the start-up detection and
 // by the outcome of every later detection and capture. GUI thread.
-extern bool cameraOpen;
+bool camera_is_open();
+void set_camera_open(bool open);
 
 // Opens the camera at start-up, sets the action buttons and, when it opened, adds a row to
 // the page for each of the camera's choice parameters.

@@ -3,8 +3,7 @@
 
 #include "camera/camera_handle.h"
 #include "capture/picture_file.h"
-#include "capture/run_state.h"
-#include "capture/series_record.h"
+#include "record/series_record.h"
 
 #include <chrono>
 #include <iostream>
@@ -26,13 +25,12 @@ void write_settings(const CaptureRequest& request) {
 }
 
 // A frame count that is not a whole number takes no frame.
-long frames_per_pass(const wxString& text) {
-    long count = 0;
-    if (!text.ToLong(&count, 10)) {
+long frames_per_pass(const std::optional<long>& frames) {
+    if (!frames) {
         std::cout << "Error getting frames/interval" << std::endl;
         return 0;
     }
-    return count;
+    return *frames;
 }
 
 // The state of one pass on its way through the camera.
@@ -75,12 +73,12 @@ void Pass::capture_frames(long count) {
             gp_camera_exit(cameraHandle.camera, cameraHandle.context);
             continue;
         }
-        ++frameCount;
+        const int frame = request.framesBefore + ++result.framesTaken;
         std::string location = std::string("New file is in location ") + path.folder + "/" +
                                path.name + " on the camera.";
         std::cout << location << std::endl;
         result.status = wxString::FromUTF8(location);
-        captured.push_back({path.folder, path.name, frameCount, std::chrono::system_clock::now()});
+        captured.push_back({path.folder, path.name, frame, std::chrono::system_clock::now()});
     }
 }
 
@@ -106,7 +104,7 @@ void Pass::download(const CapturedFile& entry, const std::string& dir) {
         record(entry, SeriesOutcome::WriteFailed, "", size);
         std::cout << "Couldn't write file " << dir << "/" << name
                   << " - check path/permissions/disk space." << std::endl;
-        result.status = "Couldn't write file " + request.directory + "/" +
+        result.status = "Couldn't write file " + wxString(dir.c_str(), *wxConvFileName) + "/" +
                         wxString::FromUTF8(name) + " - check path/permissions/disk space.";
     } else {
         // Before the console says so: a picture reported written always has its row.
@@ -114,8 +112,10 @@ void Pass::download(const CapturedFile& entry, const std::string& dir) {
         lastWritten = wxString(written.c_str(), *wxConvFileName);
         wxString number;
         if (inSeries) {
-            std::cout << "Written file " << frameCount << ": " << written << std::endl;
-            number.Printf("%d: ", static_cast<int>(frameCount));
+            // Every file of a pass carries the count at the end of its captures.
+            const int frames = request.framesBefore + result.framesTaken;
+            std::cout << "Written file " << frames << ": " << written << std::endl;
+            number.Printf("%d: ", frames);
         } else {
             std::cout << "Written file " << written << std::endl;
         }
@@ -146,8 +146,7 @@ CaptureResult run_capture_pass(const CaptureRequest& request) {
     Pass pass(request);
     pass.capture_frames(frames_per_pass(request.frames));
 
-    // The picker's path names the folder for the filesystem, whatever the locale.
-    const std::string dir(static_cast<const char*>(request.directory.fn_str()));
+    const std::string& dir = request.directory;
     for (const CapturedFile& entry : pass.captured) {
         if (request.retrieve)
             pass.download(entry, dir);

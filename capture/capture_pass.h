@@ -4,25 +4,30 @@
 #include "camera/parameter_writer.h"
 #include "display/display.h"
 
+#include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 #include <wx/string.h>
 
-// What a pass needs from the window, read on the GUI thread before it starts.
+// What a pass needs from the window, read on the GUI thread before it starts: the camera thread
+// touches nothing that the GUI thread writes.
 struct CaptureRequest {
     // Set when a parameter box was changed: the settings are written first.
     bool writeSettings = false;
     std::vector<ParameterSetting> settings;
-    wxString frames;    // the Frames text
-    wxString directory; // the working directory
+    std::optional<long> frames; // per pass; none when the Frames text is no whole number
+    std::string directory;      // the working directory, as the filesystem names it
     bool retrieve = true;
     bool remove = true;
     bool inSeries = false;
     int seriesPass = 0; // the pass of the series, whose record gets a row per picture; 0 outside
+    std::int32_t framesBefore = 0; // frames the series had taken when the pass began
 };
 
 // What the window shows of a pass once it has ended.
 struct CaptureResult {
+    int framesTaken = 0;
     int failedCaptures = 0;
     std::optional<wxString> status; // the last text for the status bar
     std::optional<PreviewImages> preview;

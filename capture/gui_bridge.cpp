@@ -1,74 +1,60 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "capture/gui_bridge.h"
 
-#include "camera/camera_jobs.h"
-
-#include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 
-namespace {
-
-std::mutex bridgeMutex;
-std::condition_variable bridgeChanged;
-bool bridgeOpen = false;
-
-} // namespace
-
-void open_gui_bridge() {
-    std::lock_guard<std::mutex> lock(bridgeMutex);
-    bridgeOpen = true;
+GuiBridge& gui_bridge() {
+    static GuiBridge bridge;
+    return bridge;
 }
 
-void close_gui_bridge() {
+void GuiBridge::open(Turn turn) {
+    turn_ = std::move(turn);
+    std::lock_guard<std::mutex> lock(mutex_);
+    open_ = true;
+}
+
+void GuiBridge::close() {
     {
-        std::lock_guard<std::mutex> lock(bridgeMutex);
-        bridgeOpen = false;
+        std::lock_guard<std::mutex> lock(mutex_);
+        open_ = false;
     }
-    bridgeChanged.notify_all();
+    changed_.notify_all();
 }
 
-bool run_on_gui_thread(wxEvtHandler* window, const std::function<void()>& work) {
+bool GuiBridge::is_open() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return open_;
+}
+
+bool GuiBridge::run_on_gui_thread(wxEvtHandler* window, const std::function<void()>& work) {
+    if (!is_open())
+        return false;
     auto ran = std::make_shared<bool>(false);
     auto finished = std::make_shared<bool>(false);
-    {
-        std::lock_guard<std::mutex> lock(bridgeMutex);
-        if (!bridgeOpen)
-            return false;
-    }
-    auto finish = [ran, finished](bool open) {
+    auto finish = [this, ran, finished](bool open) {
         {
-            std::lock_guard<std::mutex> lock(bridgeMutex);
+            std::lock_guard<std::mutex> lock(mutex_);
             *ran = open;
             *finished = true;
         }
-        bridgeChanged.notify_all();
+        changed_.notify_all();
     };
     // The window discards the call if it is destroyed first; the worker then sees the
     // bridge closed.
-    window->CallAfter([finish, work] {
-        bool open;
-        {
-            std::lock_guard<std::mutex> lock(bridgeMutex);
-            open = bridgeOpen;
-        }
-        // The bridge only closes on this thread, so it stays open while the work runs. The
-        // work waits its turn behind the camera, and is done when the camera job it starts is.
-        if (!open)
+    window->CallAfter([this, finish, work] {
+        // The bridge only closes on this thread, so it stays open while the work runs.
+        if (!is_open())
             finish(false);
         else
-            run_in_turn([finish, work] {
-                work();
-                after_camera_job([finish] { finish(true); });
-            });
+            turn_(work, [finish] { finish(true); });
     });
-    std::unique_lock<std::mutex> lock(bridgeMutex);
-    bridgeChanged.wait(lock, [&] { return *finished || !bridgeOpen; });
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return *finished || !open_; });
     return *ran;
 }
 
-void pause_unless_closed(unsigned long seconds) {
-    std::unique_lock<std::mutex> lock(bridgeMutex);
-    bridgeChanged.wait_for(lock, std::chrono::seconds(seconds), [] { return !bridgeOpen; });
+void GuiBridge::pause_unless_closed(std::chrono::milliseconds pause) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait_for(lock, pause, [this] { return !open_; });
 }

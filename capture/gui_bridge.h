@@ -1,21 +1,41 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <wx/event.h>
 
 // GTK may only be called from the GUI thread, and the GUI lock does not keep the event loop
 // out, so a worker has everything that touches the toolkit or the camera run there.
+class GuiBridge {
+  public:
+    // Runs `work` in the window's turn and calls `done` once the camera job it started, if
+    // any, has ended. GUI thread.
+    using Turn = std::function<void(std::function<void()> work, std::function<void()> done)>;
 
-// While the main window is open, requests are run. Called on the GUI thread.
-void open_gui_bridge();
-// The main window is going: requests not yet run are dropped and pauses end at once.
-void close_gui_bridge();
+    // While the main window is open, requests are run in its turns. Called on the GUI thread.
+    void open(Turn turn);
+    // The main window is going: requests not yet run are dropped and pauses end at once.
+    void close();
 
-// Runs the work on the GUI thread through the window's event queue, in its turn behind the
-// camera, and waits until it and the camera job it starts have run. Returns false, without
-// running it, once the bridge is closed.
-bool run_on_gui_thread(wxEvtHandler* window, const std::function<void()>& work);
+    // Runs the work on the GUI thread through the window's event queue, in its turn, and waits
+    // until it and the camera job it starts have run. Returns false, without running it, once
+    // the bridge is closed.
+    bool run_on_gui_thread(wxEvtHandler* window, const std::function<void()>& work);
 
-// Waits the given seconds, or less when the bridge closes meanwhile.
-void pause_unless_closed(unsigned long seconds);
+    // Waits the given time, or less when the bridge closes meanwhile.
+    void pause_unless_closed(std::chrono::milliseconds pause);
+
+  private:
+    bool is_open();
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool open_ = false;
+    Turn turn_; // GUI thread only
+};
+
+// The bridge to the main window.
+GuiBridge& gui_bridge();

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "capture/picture_file.h"
-#include "capture/file_placement.h"
+#include "files/file_placement.h"
 
 #include <cstdio>
 #include <gphoto2/gphoto2-result.h>

@@ -4,7 +4,7 @@
 #include "app/vantlow.h"
 #include "capture/gui_bridge.h"
 #include "capture/run_state.h"
-#include "capture/series_record.h"
+#include "record/series_record.h"
 
 #include <cerrno>
 #include <climits>
@@ -18,16 +18,23 @@
 std::atomic<bool> captureRunning{false};
 std::atomic<bool> captureBusy{false};
 std::atomic<std::int32_t> frameCount{0};
-int seriesPass = 0;
 
 namespace {
 
 // A worker owns the run state only while its series is the newest one: Start pressed while a
 // stopped worker still sleeps begins a new series, and the old worker must leave it alone.
-std::mutex seriesMutex;
-unsigned newestSeries = 0;
-unsigned stoppedSeries = 0; // the newest series that Stop was pressed for
-unsigned endedSeries = 0;   // the newest series whose worker has left its loop
+struct SeriesBook {
+    std::mutex mutex;
+    unsigned newest = 0;
+    unsigned stopped = 0; // the newest series that Stop was pressed for
+    unsigned ended = 0;   // the newest series whose worker has left its loop
+    int pass = 0;         // of the running series
+};
+
+SeriesBook& book() {
+    static SeriesBook series;
+    return series;
+}
 
 // Reads a whole decimal number. On failure the leading number is kept, and a text with no
 // number, or one out of range, gives 0.
@@ -55,11 +62,12 @@ long read_setting(const wxString& text, const char* error, std::ostream& console
 MyThread::MyThread(MyFrame* frame) : wxThread(wxTHREAD_DETACHED), ownerFrame(frame) {}
 
 void* MyThread::Entry() {
-    auto current = [this] { return series == newestSeries; };
+    SeriesBook& b = book();
+    auto current = [this, &b] { return series == b.newest; };
     SeriesSettings settings;
     time_t start = 0;
-    bool readable = run_on_gui_thread(ownerFrame, [&] {
-        std::lock_guard<std::mutex> lock(seriesMutex);
+    bool readable = gui_bridge().run_on_gui_thread(ownerFrame, [&] {
+        std::lock_guard<std::mutex> lock(b.mutex);
         if (current())
             frameCount = 0;
         start = time(nullptr);
@@ -81,13 +89,13 @@ void* MyThread::Entry() {
     long runtime = read_setting(settings.runtime, "Error getting runtime", errors);
     long maxFrames = read_setting(settings.maxFrames, "Error getting max frames", errors);
 
-    run_on_gui_thread(ownerFrame, [&] {
+    gui_bridge().run_on_gui_thread(ownerFrame, [&] {
         std::cout << errors.str();
-        std::lock_guard<std::mutex> lock(seriesMutex);
+        std::lock_guard<std::mutex> lock(b.mutex);
         // A Stop pressed before this point still counts.
-        if (current() && stoppedSeries != series) {
+        if (current() && b.stopped != series) {
             captureRunning = true;
-            seriesPass = 0;
+            b.pass = 0;
             series_record_begin(std::string(settings.directory.fn_str()), start);
             show_series_running();
         }
@@ -97,34 +105,34 @@ void* MyThread::Entry() {
     // each request is served: a Stop that comes while one waits leaves nothing after it.
     for (;;) {
         {
-            std::lock_guard<std::mutex> lock(seriesMutex);
+            std::lock_guard<std::mutex> lock(b.mutex);
             if (!captureRunning || !current())
                 break;
             captureBusy = true;
         }
-        bool open = run_on_gui_thread(ownerFrame, [this, &current] {
+        bool open = gui_bridge().run_on_gui_thread(ownerFrame, [this, &b, &current] {
             if (captureRunning && current()) {
-                ++seriesPass;
+                ++b.pass;
                 ownerFrame->CaptureImage();
             }
         });
         {
-            std::lock_guard<std::mutex> lock(seriesMutex);
+            std::lock_guard<std::mutex> lock(b.mutex);
             if (current())
                 captureBusy = false;
         }
         auto sleeping = [&] {
-            std::lock_guard<std::mutex> lock(seriesMutex);
+            std::lock_guard<std::mutex> lock(b.mutex);
             if (captureRunning && current())
                 std::cout << "Sleeping for " << interval << " seconds... ";
         };
-        if (!open || !run_on_gui_thread(ownerFrame, sleeping))
+        if (!open || !gui_bridge().run_on_gui_thread(ownerFrame, sleeping))
             break;
-        pause_unless_closed(static_cast<unsigned long>(interval));
+        gui_bridge().pause_unless_closed(std::chrono::seconds(interval));
 
         bool superseded = false;
-        open = run_on_gui_thread(ownerFrame, [&] {
-            std::lock_guard<std::mutex> lock(seriesMutex);
+        open = gui_bridge().run_on_gui_thread(ownerFrame, [&] {
+            std::lock_guard<std::mutex> lock(b.mutex);
             superseded = !current();
             if (superseded)
                 return;
@@ -143,10 +151,10 @@ void* MyThread::Entry() {
             break;
     }
 
-    run_on_gui_thread(ownerFrame, [&] {
-        std::lock_guard<std::mutex> lock(seriesMutex);
+    gui_bridge().run_on_gui_thread(ownerFrame, [&] {
+        std::lock_guard<std::mutex> lock(b.mutex);
         if (current()) {
-            endedSeries = series;
+            b.ended = series;
             series_record_end();
             show_series_idle();
         }
@@ -166,19 +174,25 @@ void MyThread::OnExit() {
 }
 
 void enroll_worker(MyThread* worker) {
-    std::lock_guard<std::mutex> lock(seriesMutex);
-    worker->series = ++newestSeries;
+    std::lock_guard<std::mutex> lock(book().mutex);
+    worker->series = ++book().newest;
+}
+
+int series_pass() {
+    std::lock_guard<std::mutex> lock(book().mutex);
+    return book().pass;
 }
 
 void stop_series() {
-    std::lock_guard<std::mutex> lock(seriesMutex);
-    stoppedSeries = newestSeries;
+    std::lock_guard<std::mutex> lock(book().mutex);
+    book().stopped = book().newest;
     captureRunning = false;
     captureBusy = false;
     frameCount = 0;
 }
 
 bool series_under_way() {
-    std::lock_guard<std::mutex> lock(seriesMutex);
-    return newestSeries != stoppedSeries && newestSeries != endedSeries;
+    std::lock_guard<std::mutex> lock(book().mutex);
+    const SeriesBook& b = book();
+    return b.newest != b.stopped && b.newest != b.ended;
 }

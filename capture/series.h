@@ -3,8 +3,8 @@
 
 #include "app/vantlow.h"
 
-// The pass of the running series under way, counted from 1; GUI thread.
-extern int seriesPass;
+// The pass of the running series under way, counted from 1; 0 when no series runs. GUI thread.
+int series_pass();
 
 // Gives a new worker the newest series: an older worker still sleeping leaves it alone.
 void enroll_worker(MyThread* worker);

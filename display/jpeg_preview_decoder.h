@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "display/jpeg_decoder.h"
+#include "jpeg/jpeg_decoder.h"
 
 #include <cstddef>
 #include <wx/gdicmn.h>

@@ -1,15 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "display/live_view.h"
 
-#include "app/live_view_page.h"
 #include "display/display.h"
 #include "display/jpeg_preview_decoder.h"
 
 #include <algorithm>
 #include <wx/dcbuffer.h>
-
-ShownFrame liveFrame;
-bool liveViewShowsPreview = false;
 
 namespace {
 
@@ -72,18 +68,19 @@ wxRect live_view_area(const wxWindow* page) {
                   std::max(client.y - areaTop - areaMargin, 1));
 }
 
-void show_live_frame(const LiveFrame& frame) {
-    liveFrame.bitmap = wxGraphicsRenderer::GetDefaultRenderer()->CreateBitmapFromImage(frame.image);
-    liveFrame.size = frame.image.GetSize();
-    liveFrame.histogram = frame.histogram;
+void LiveViewCanvas::show_frame(const LiveFrame& frame) {
+    bitmap_ = wxGraphicsRenderer::GetDefaultRenderer()->CreateBitmapFromImage(frame.image);
+    size_ = frame.image.GetSize();
+    histogram_ = frame.histogram;
 }
 
-void clear_live_frame() {
-    liveFrame = ShownFrame();
+void LiveViewCanvas::clear_frame() {
+    bitmap_ = wxGraphicsBitmap();
+    size_ = wxSize();
+    histogram_ = {};
 }
 
-void PaintLiveView(wxPaintEvent& event) {
-    auto* page = static_cast<wxWindow*>(event.GetEventObject());
+void LiveViewCanvas::paint(wxWindow* page, bool grid) const {
     wxAutoBufferedPaintDC dc(page);
     page->PrepareDC(dc);
     const wxRect area = live_view_area(page);
@@ -92,17 +89,16 @@ void PaintLiveView(wxPaintEvent& event) {
     dc.SetBrush(*wxBLACK_BRUSH);
     dc.DrawRectangle(area);
     wxGraphicsContext* gc = dc.GetGraphicsContext();
-    if (liveViewShowsPreview) {
+    if (showsPreview_) {
         if (previewBitmap.IsOk()) {
             const wxRect at = fitted_rect(previewBitmap.GetSize(), area);
             gc->DrawBitmap(previewBitmap, at.x, at.y, at.width, at.height);
         }
-    } else if (!liveFrame.bitmap.IsNull()) {
-        const wxRect frame = fitted_rect(liveFrame.size, area);
-        gc->DrawBitmap(liveFrame.bitmap, frame.x, frame.y, frame.width, frame.height);
-        if (gridCheck->IsChecked())
+    } else if (!bitmap_.IsNull()) {
+        const wxRect frame = fitted_rect(size_, area);
+        gc->DrawBitmap(bitmap_, frame.x, frame.y, frame.width, frame.height);
+        if (grid)
             draw_grid(dc, frame);
-        draw_histogram(dc, liveFrame.histogram, frame);
+        draw_histogram(dc, histogram_, frame);
     }
-    event.Skip();
 }

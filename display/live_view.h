@@ -3,29 +3,34 @@
 
 #include "display/live_frame.h"
 
-#include <wx/event.h>
+#include <wx/dc.h>
 #include <wx/gdicmn.h>
 #include <wx/graphics.h>
 #include <wx/window.h>
 
-// What the Live View page draws. GUI thread.
+// What the Live View page draws: the latest frame scaled to fit, with its histogram, or the
+// series' latest picture while a series holds live view. GUI thread.
+class LiveViewCanvas {
+  public:
+    // Makes a frame that was made ready off the GUI thread the one the page draws.
+    void show_frame(const LiveFrame& frame);
+    void clear_frame();
+    // The frame drawn; null when there is none. A graphics bitmap is drawn as it is, where a
+    // wxBitmap would be converted for the screen afresh for every frame.
+    const wxGraphicsBitmap& frame_bitmap() const { return bitmap_; }
 
-// The latest frame on the page, scaled to fit, with its histogram. A graphics bitmap is drawn
-// as it is, where a wxBitmap would be converted for the screen afresh for every frame.
-struct ShownFrame {
-    wxGraphicsBitmap bitmap; // null when there is no frame to show
-    wxSize size;
-    LuminanceHistogram histogram{};
+    // Whether the page draws the series' latest picture instead of frames.
+    bool shows_preview() const { return showsPreview_; }
+    void set_shows_preview(bool preview) { showsPreview_ = preview; }
+
+    void paint(wxWindow* page, bool grid) const;
+
+  private:
+    wxGraphicsBitmap bitmap_;
+    wxSize size_;
+    LuminanceHistogram histogram_{};
+    bool showsPreview_ = false;
 };
-extern ShownFrame liveFrame;
-// Set while a series holds live view: the page then draws the series' latest picture.
-extern bool liveViewShowsPreview;
 
 // The part of the page that the picture is fitted into.
 wxRect live_view_area(const wxWindow* page);
-
-// Makes a frame that was made ready off the GUI thread the one the page draws.
-void show_live_frame(const LiveFrame& frame);
-void clear_live_frame();
-
-void PaintLiveView(wxPaintEvent& event);

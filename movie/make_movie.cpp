@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "movie/make_movie.h"
 
-#include "capture/file_placement.h"
+#include "files/file_placement.h"
 #include "movie/decode_ahead.h"
 #include "movie/movie_encoder.h"
 #include "movie/movie_source.h"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "movie/movie_source.h"
 
-#include "capture/series_record.h"
-#include "display/jpeg_decoder.h"
+#include "jpeg/jpeg_decoder.h"
 #include "movie/exif_facts.h"
+#include "record/series_record.h"
 
 #include <algorithm>
 #include <cerrno>

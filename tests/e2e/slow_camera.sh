@@ -7,8 +7,9 @@ set -u
 VANTLOW=$1
 . "$(dirname "$0")/lib.sh"
 
-# A three-second capture: the pages switch meanwhile, and Exit waits for the picture.
-use_scenario "capture-delay-ms 3000"
+# A four-second capture: the pages switch meanwhile, and Exit waits for the picture. Clicking,
+# switching and the screenshot take two to three seconds, so Exit comes while it is under way.
+use_scenario "capture-delay-ms 4000"
 start_app
 main_window
 press "Capture Image"

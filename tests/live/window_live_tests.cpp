@@ -6,8 +6,8 @@
 #include "support/simcam_scenario.h"
 #include "support/temp_dir.h"
 
+#include "app/command_turns.h"
 #include "app/series_page.h"
-#include "camera/camera_jobs.h"
 #include "camera/settings_page.h"
 
 #include <gtest/gtest.h>
@@ -54,13 +54,13 @@ TEST_F(SlowCamera, RepaintsSwitchesPagesAndResizesDuringAPass) {
     gallery->Bind(wxEVT_PAINT, countPaint);
     Ticks ticks;
     click(captureButton);
-    ASSERT_TRUE(camera_busy());
+    ASSERT_TRUE(command_turns().camera_busy());
 
     frame->notebook->SetSelection(2);
     const wxSize smallest = frame->GetMinSize();
     frame->SetSize(smallest);
     pump_until([&] { return ticks.count >= 30; }, 1000);
-    EXPECT_TRUE(camera_busy()) << "all of this happened while the camera worked";
+    EXPECT_TRUE(command_turns().camera_busy()) << "all of this happened while the camera worked";
     EXPECT_EQ(camera.count("capture"), 0);
     EXPECT_EQ(frame->notebook->GetSelection(), 2);
     EXPECT_GT(galleryPaints, 0);
@@ -98,7 +98,7 @@ TEST_F(SlowCameraWithParameters, ABoxChangedDuringAPassAppliesAtTheNextPass) {
     ASSERT_NE(iso, nullptr);
     StdoutCapture console;
     click(captureButton);
-    ASSERT_TRUE(camera_busy());
+    ASSERT_TRUE(command_turns().camera_busy());
     choose(iso, "400");
     ASSERT_TRUE(wait_for_camera());
     EXPECT_EQ(console.text().rfind("Capturing Image...\n", 0), 0u) << "nothing set in this pass";
@@ -138,14 +138,15 @@ TEST_F(HangingCamera, TheWindowStaysUsableAndTakesStopAndDetectInTurn) {
     frame->ProcessWindowEvent(detect);
     pump_until([&] { return ticks.count >= 30; }, 1000);
     EXPECT_GE(ticks.count, 30) << "the window is not waiting for the camera";
-    EXPECT_TRUE(camera_busy());
+    EXPECT_TRUE(command_turns().camera_busy());
     EXPECT_EQ(frame->notebook->GetSelection(), 1);
     EXPECT_EQ(camera.count("exit"), 0) << "Detect Camera waits for the capture";
 
     // The camera answers at last: the capture fails and disables the buttons, so the Stop
     // clicked meanwhile finds its button disabled; Detect Camera then opens the camera again.
     write_file(camera.path(), "log " + camera.log_path() + "\n");
-    ASSERT_TRUE(pump_until([] { return !camera_busy() && startButton->IsEnabled(); }, 10000));
+    ASSERT_TRUE(pump_until(
+        [] { return !command_turns().camera_busy() && startButton->IsEnabled(); }, 10000));
     EXPECT_EQ(console.text(), "Starting capture.\n\nCapturing Image...\n"
                               "Could not capture image:\t-7\nCheck the camera and re-initialise.\n"
                               "Detecting Camera.\n\nCamera initialised.\n\n");

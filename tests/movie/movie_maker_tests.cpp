@@ -5,8 +5,8 @@
 #include "movie/movie_samples.h"
 #include "support/file_size_limit.h"
 
-#include "capture/series_record.h"
 #include "movie/make_movie.h"
+#include "record/series_record.h"
 #include "support/temp_dir.h"
 
 #include "display/jpeg_samples.h"

@@ -8,7 +8,7 @@
 #include "app/ids.h"
 #include "app/series_page.h"
 #include "capture/run_state.h"
-#include "capture/series_record.h"
+#include "record/series_record.h"
 
 #include <gtest/gtest.h>
 #include <wx/choice.h>

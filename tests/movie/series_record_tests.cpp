@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The series record: its name, its rows as a spreadsheet or the movie maker reads them, and how
 // it behaves when it cannot be written.
-#include "capture/series_record.h"
+#include "record/series_record.h"
 #include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 

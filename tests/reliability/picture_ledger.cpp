@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reliability/picture_ledger.h"
 
-#include "capture/series_record.h"
+#include "record/series_record.h"
 
 #include "picture.h"
 #include "support/temp_dir.h"

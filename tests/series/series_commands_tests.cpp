@@ -3,9 +3,9 @@
 // given: the console reads as it did when the window waited for the camera.
 #include "series/series_window.h"
 
+#include "app/command_turns.h"
 #include "app/ids.h"
 #include "app/series_page.h"
-#include "camera/camera_jobs.h"
 
 #include <chrono>
 #include <cstring>
@@ -22,7 +22,10 @@ bool start_series_until_second_capture(SeriesWindow& w) {
     w.settings("0", "0", "0");
     click(startButton);
     return pump_until(
-        [&] { return occurrences(w.console.text(), "Capturing Image...") == 2 && camera_busy(); },
+        [&] {
+            return occurrences(w.console.text(), "Capturing Image...") == 2 &&
+                   command_turns().camera_busy();
+        },
         10000);
 }
 
@@ -36,7 +39,7 @@ TEST(CommandsDuringAPass, CaptureDetectAndStartGivenDuringACaptureFollowItInTurn
     w.settings("0", "0", "1");
     w.camera.clear_log();
     click(captureButton);
-    ASSERT_TRUE(camera_busy()) << "the click returns while the camera works";
+    ASSERT_TRUE(command_turns().camera_busy()) << "the click returns while the camera works";
     click(captureButton);
     choose_menu(w.frame->get(), ID_DETECT_CAMERA);
     click(startButton);

@@ -4,9 +4,8 @@
 #include "series/series_window.h"
 
 #include "app/series_page.h"
-#include "camera/camera_jobs.h"
 #include "camera/settings_page.h"
-#include "capture/series_record.h"
+#include "record/series_record.h"
 #include "support/file_size_limit.h"
 
 #include <chrono>

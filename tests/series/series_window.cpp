@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "series/series_window.h"
 
+#include "app/command_turns.h"
 #include "app/series_page.h"
 #include "app/vantlow.h"
-#include "camera/camera_jobs.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
@@ -67,8 +67,9 @@ std::string SeriesWindow::single(int picture) const {
 
 bool SeriesWindow::console_ends_with(const std::string& tail, int timeout_ms) const {
     // What the camera printed shows in the window once its job's result is applied.
-    return pump_until([&] { return ends_with(console.text(), tail) && !camera_busy(); },
-                      timeout_ms);
+    return pump_until(
+        [&] { return ends_with(console.text(), tail) && !command_turns().camera_busy(); },
+        timeout_ms);
 }
 
 std::ostream& operator<<(std::ostream& out, const Buttons& b) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/gui_harness.h"
 
-#include "camera/camera_jobs.h"
+#include "app/command_turns.h"
 
 #include <chrono>
 #include <cstdio>
@@ -42,7 +42,7 @@ bool pump_until(const std::function<bool()>& condition, int timeout_ms) {
 }
 
 bool wait_for_camera(int timeout_ms) {
-    return pump_until([] { return !camera_busy(); }, timeout_ms);
+    return pump_until([] { return !command_turns().camera_busy(); }, timeout_ms);
 }
 
 // The camera thread writes while the test reads.

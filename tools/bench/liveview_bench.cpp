@@ -14,9 +14,9 @@
 #include "picture.h"
 
 #include "app/heap_policy.h"
+#include "app/live_view_page.h"
 #include "app/series_page.h"
 #include "app/vantlow.h"
-#include "display/live_view.h"
 
 #include <wx/init.h>
 
@@ -74,18 +74,22 @@ double thread_cpu_ms() {
 // A frame counts as shown once a paint of the page has drawn it.
 class ShownFrames {
   public:
-    explicit ShownFrames(wxWindow* page) { page->Bind(wxEVT_PAINT, &ShownFrames::painted, this); }
+    explicit ShownFrames(LiveViewPage* page) : page_(page) {
+        page->Bind(wxEVT_PAINT, &ShownFrames::painted, this);
+    }
     long count = 0;
 
   private:
     void painted(wxPaintEvent& event) {
         // Holding the last one keeps its data alive, so a new frame never reuses its address.
-        if (!liveFrame.bitmap.IsNull() && !liveFrame.bitmap.IsSameAs(last_)) {
+        const wxGraphicsBitmap& shown = page_->canvas().frame_bitmap();
+        if (!shown.IsNull() && !shown.IsSameAs(last_)) {
             ++count;
-            last_ = liveFrame.bitmap;
+            last_ = shown;
         }
         event.Skip();
     }
+    LiveViewPage* page_;
     wxGraphicsBitmap last_;
 };
 
@@ -197,7 +201,7 @@ int main(int argc, char** argv) {
     pump_until([&] { return frame->IsShownOnScreen(); });
     directoryPicker->SetPath(pictures.string());
     wxSetWorkingDirectory(pictures.string());
-    ShownFrames shown(frame->notebook->GetPage(livePageIndex));
+    ShownFrames shown(find_live_view_page(frame->notebook));
 
     std::vector<std::pair<int, Rates>> paces;
     for (int frameMs : {100, 50, 33}) {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "display/jpeg_decoder.h"
+#include "jpeg/jpeg_decoder.h"
 
 #include <csetjmp>
 #include <cstddef>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "capture/series_record.h"
-#include "capture/file_placement.h"
+#include "record/series_record.h"
+#include "files/file_placement.h"
 
 #include <cerrno>
 #include <cstdio>

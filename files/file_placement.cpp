@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "capture/file_placement.h"
+#include "files/file_placement.h"
 
 #include <atomic>
 #include <cerrno>
