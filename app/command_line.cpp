@@ -16,7 +16,8 @@ const char shortUsage[] =
 const char helpText[] =
     "Usage: vantlow [GTK options]\n"
     "       vantlow --make-movie SOURCE [-o OUT.mp4] [--fps N] [--size WxH|source] [--force]\n"
-    "Without options Vantlow opens its window; with --make-movie it needs no display.\n"
+    "Without --make-movie, --help or --version, Vantlow opens its window and ignores other\n"
+    "arguments; --make-movie needs no display.\n"
     "\n"
     "  --make-movie SOURCE    make an H.264 MP4 of a series record (.csv) or a folder of JPEGs\n"
     "  -o, --output OUT.mp4   the movie file (default: beside SOURCE, a name not yet taken)\n"
@@ -50,6 +51,18 @@ bool parse_size(const std::string& text, int* width, int* height) {
     return x != std::string::npos && parse_count(w, width) && parse_count(h, height);
 }
 
+// Whether one of the program's own options is given, which makes the whole line count. Words
+// after "--" are not options.
+bool own_option_given(int argc, char** argv) {
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        const std::string arg = argv[i];
+        const std::string name = arg.substr(0, arg.find('='));
+        if (name == "--help" || name == "--version" || name == "--make-movie")
+            return true;
+    }
+    return false;
+}
+
 Command usage_error(const std::string& error) {
     Command command;
     command.action = CommandAction::UsageError;
@@ -61,6 +74,10 @@ Command usage_error(const std::string& error) {
 
 Command parse_command_line(int argc, char** argv) {
     Command command;
+    // Anything else is the toolkit's or ignored, so the window starts whatever a launcher or a
+    // person passes.
+    if (!own_option_given(argc, argv))
+        return command;
     bool help = false, version = false, movie = false;
     std::string movieOnly; // the first movie option seen
     std::string word;      // the first plain word, which only the window may have

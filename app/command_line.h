@@ -5,8 +5,9 @@
 
 #include <string>
 
-// The program's own options; everything else goes to the toolkit as before. Parsed before the
-// toolkit starts, so that these need neither a display nor a camera.
+// The program's own options. Without --help, --version or --make-movie every argument goes to
+// the toolkit, which takes its own and ignores the rest. Parsed before the toolkit starts, so
+// that these need neither a display nor a camera.
 enum class CommandAction { OpenWindow, MakeMovie, Help, Version, UsageError };
 
 struct Command {

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The real program with no camera: its window, its error message, and File > Exit.
+# The real program with no camera: its window, its error message, and File > Exit; with any
+# arguments but its own options, the same start-up and the same console transcript.
 set -u
 VANTLOW=$1
 . "$(dirname "$0")/../e2e/lib.sh"
 export SIMCAM_SCENARIO="$SIMCAM_SCENARIOS/absent.scenario"
 
-# The toolkit's own options and plain words go to the toolkit, as before.
-for args in "" "--class Vantlow extra words"; do
+# The toolkit takes its own options; every other argument is ignored.
+for args in "" "--class Vantlow extra words" "--bogus-option" "-x -h" "plain words" \
+  "--fps ten -o" "-- --help --make-movie x"; do
   # shellcheck disable=SC2086
   start_app $args
   main=$(wait_window Vantlow) || fail "no window titled Vantlow (args: '$args')"
@@ -24,6 +26,15 @@ for args in "" "--class Vantlow extra words"; do
   wait_exit 10
   [ "$exit_status" = 0 ] || fail "File > Exit ended the program with status '$exit_status' (args: '$args')"
   grep -q "Failed to initialise camera:	-105" "$work/stdout" || fail "no -105 line on the console"
-  grep -qi usage "$work/stdout" "$work/stderr" && fail "arguments produced a usage text"
+  # Both streams as without arguments: no usage text, no error.
+  for stream in stdout stderr; do
+    if [ -z "$args" ]; then
+      cp "$work/$stream" "$work/$stream.plain"
+    else
+      cmp -s "$work/$stream.plain" "$work/$stream" ||
+        fail "$stream differs from the one without arguments (args: '$args'):
+$(diff "$work/$stream.plain" "$work/$stream")"
+    fi
+  done
 done
 echo "end to end: ok"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The program's command line: its own options, which need no display, and everything else,
-// which goes to the toolkit as before. The real binary is run for exit codes and output.
+// The program's command line: its own options, which need no display and are parsed strictly,
+// and everything else, which goes to the toolkit or is ignored. The real binary is run for exit
+// codes and output.
 #include "movie/movie_reader.h"
 #include "movie/movie_samples.h"
 
@@ -29,13 +30,17 @@ Command parse(std::vector<std::string> args) {
     return parse_command_line(int(args.size()), argv.data());
 }
 
-TEST(CommandLineParsing, WithoutOwnOptionsTheWindowOpensAndTheToolkitGetsTheRest) {
+TEST(CommandLineParsing, WithoutOwnOptionsTheWindowOpensWhateverElseIsGiven) {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {},
              {"some", "words"},
              {"--display", ":1", "--name", "n", "--class", "C", "--sync"},
              {"--display=:1", "--gtk-module=x", "--g-fatal-warnings", "-"},
-             {"--gdk-debug", "events", "--", "--anything"}}) {
+             {"--gdk-debug", "events", "--", "--anything"},
+             {"--bogus-option", "-x", "-h"},
+             {"--fps", "ten", "--size", "1920", "--force=yes", "-o"},
+             {"--helper", "--versions", "--make-movies=x"},
+             {"words", "--", "--help", "--make-movie", "x"}}) {
         const Command command = parse(args);
         EXPECT_EQ(command.action, CommandAction::OpenWindow) << testing::PrintToString(args);
     }
@@ -71,14 +76,17 @@ TEST(CommandLineParsing, MakeMovieTakesItsSettings) {
 TEST(CommandLineParsing, HelpAndVersionComeFirst) {
     EXPECT_EQ(parse({"--help"}).action, CommandAction::Help);
     EXPECT_EQ(parse({"--make-movie", "x", "--help"}).action, CommandAction::Help);
+    EXPECT_EQ(parse({"some", "words", "--help"}).action, CommandAction::Help);
     EXPECT_EQ(parse({"--version", "--display", ":3"}).action, CommandAction::Version);
 }
 
-TEST(CommandLineParsing, MistakesAreUsageErrors) {
+// Beside one of the program's own options, wherever it stands, every argument must be right.
+TEST(CommandLineParsing, MistakesBesideOwnOptionsAreUsageErrors) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> mistakes = {
-        {{"--bogus-option"}, "unknown option '--bogus-option'"},
-        {{"-x"}, "unknown option '-x'"},
+        {{"--bogus-option", "--make-movie", "p"}, "unknown option '--bogus-option'"},
+        {{"--help", "-x"}, "unknown option '-x'"},
         {{"--help=me"}, "unknown option '--help=me'"},
+        {{"--version=2"}, "unknown option '--version=2'"},
         {{"--make-movie"}, "--make-movie needs a series record or a folder"},
         {{"--make-movie", "p", "--fps", "fast"}, "--fps needs a whole number of frames per second"},
         {{"--make-movie", "p", "--size", "1920"},
@@ -86,8 +94,8 @@ TEST(CommandLineParsing, MistakesAreUsageErrors) {
         {{"--make-movie", "p", "-o"}, "-o needs a file name"},
         {{"--make-movie", "p", "extra"}, "unexpected argument 'extra'"},
         {{"word", "--make-movie", "p"}, "unexpected argument 'word'"},
-        {{"--fps", "10"}, "--fps is only for --make-movie"},
-        {{"--force"}, "--force is only for --make-movie"},
+        {{"--make-movie=", "p"}, "--make-movie needs a series record or a folder"},
+        {{"-o", "--help"}, "-o is only for --make-movie"},
     };
     for (const auto& [args, error] : mistakes) {
         const Command command = parse(args);
@@ -162,8 +170,8 @@ TEST_F(RealProgram, VersionAndHelpNeedNoDisplay) {
         EXPECT_NE(ran.out.find(option), std::string::npos) << option << " in\n" << ran.out;
 }
 
-TEST_F(RealProgram, AnUnknownOptionGivesAShortUsageAndStatus2) {
-    Ran ran = run({"--bogus-option"});
+TEST_F(RealProgram, AMistakeBesideAnOwnOptionGivesAShortUsageAndStatus2) {
+    Ran ran = run({"--make-movie", "x", "--bogus-option"});
     EXPECT_EQ(ran.status, 2);
     EXPECT_EQ(ran.out, "");
     EXPECT_EQ(ran.err.rfind("vantlow: unknown option '--bogus-option'\nUsage: vantlow ", 0), 0u)

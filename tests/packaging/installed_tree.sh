@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installing into a staging folder (DESTDIR) puts exactly the expected files in place, with icons
 # of the sizes their folders name; the installed program finds its libraries and answers on the
-# command line without a display: --version, --help and a wrong option.
+# command line without a display: --version, --help and a wrong option beside --make-movie.
 build=$1 version=$2
 . "$(dirname "$0")/lib.sh"
 
@@ -47,7 +47,7 @@ for option in $(grep -oE '(^|[[:space:][])--?[a-z][a-z-]*' "$work/out" | sed 's/
   grep -qwe "$option" <<<"$manual" || problem "the manual page does not describe $option"
 done
 
-run --no-such-option
+run --make-movie "$work" --no-such-option
 [ "$status" = 2 ] && [ ! -s "$work/out" ] && grep -qi usage "$work/err" ||
   problem "a wrong option: status $status, not 2 with a usage on standard error only"$'\n'"$(said)"
 finish
