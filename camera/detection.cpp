@@ -3,8 +3,8 @@
 
 #include "app/series_page.h"
 #include "camera/camera_handle.h"
-#include "camera/parameter_writer.h"
 #include "camera/settings_page.h"
+#include "camera/startup_configuration.h"
 
 #include <gphoto2/gphoto2-result.h>
 #include <iostream>
@@ -63,7 +63,7 @@ wxWindow* initialise_camera(wxWindow* page) {
         captureButton->Enable(true);
         startButton->Enable(true);
         stopButton->Enable(false);
-        // One read: the page is built from it, and later writes convert by it.
+        // One read: the page is built from it, and single settings convert by it.
         CameraWidget* root = nullptr;
         if (gp_camera_get_config(cameraHandle.camera, &root, cameraHandle.context) != GP_OK)
             root = nullptr;

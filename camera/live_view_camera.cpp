@@ -3,6 +3,7 @@
 
 #include "camera/camera_handle.h"
 #include "camera/parameter_writer.h"
+#include "camera/startup_configuration.h"
 
 int fetch_preview_frame(std::string* frame) {
     CameraFile* file;
@@ -22,11 +23,9 @@ int fetch_preview_frame(std::string* frame) {
 
 void release_viewfinder() {
     // The settings known from start-up tell whether the camera has the toggle, without a read.
-    CameraWidget* toggle;
+    CameraWidget* toggle = startup_setting("viewfinder");
     CameraWidgetType type;
-    if (!startupConfiguration ||
-        gp_widget_get_child_by_name(startupConfiguration, "viewfinder", &toggle) != GP_OK ||
-        gp_widget_get_type(toggle, &type) != GP_OK || type != GP_WIDGET_TOGGLE)
+    if (!toggle || gp_widget_get_type(toggle, &type) != GP_OK || type != GP_WIDGET_TOGGLE)
         return;
     write_setting({"viewfinder", "0"});
 }

@@ -2,16 +2,9 @@
 #include "camera/parameter_writer.h"
 
 #include "camera/camera_handle.h"
+#include "camera/startup_configuration.h"
 
 #include <iostream>
-
-CameraWidget* startupConfiguration = nullptr;
-
-void keep_startup_configuration(CameraWidget* root) {
-    if (startupConfiguration)
-        gp_widget_free(startupConfiguration);
-    startupConfiguration = root;
-}
 
 namespace {
 
@@ -22,100 +15,110 @@ void print_setting(const ParameterSetting& setting, int result) {
         std::cout << "Error setting paramater:\t" << result << std::endl;
 }
 
-// The widget of the start-up configuration that a single-setting write of the key reaches: one
-// that the driver can find by its own name.
-CameraWidget* single_setting_widget(const std::string& key) {
-    CameraWidget* widget;
-    if (!startupConfiguration ||
-        find_widget_in_tree(startupConfiguration, key.c_str(), &widget) != GP_OK)
-        return nullptr;
-    const char* name = nullptr;
-    CameraWidget* named;
-    if (gp_widget_get_name(widget, &name) != GP_OK || !name || !*name ||
-        gp_widget_get_child_by_name(startupConfiguration, name, &named) != GP_OK || named != widget)
-        return nullptr;
-    return widget;
-}
-
 bool offers_single_settings() {
     const CameraFunctions* functions = cameraHandle.camera->functions;
     return functions && functions->set_single_config;
 }
 
-// The start-up configuration holds what the camera was last known to take, so a box whose text
-// it already holds costs no round trip.
-int write_single_setting(const ParameterSetting& setting) {
-    CameraWidget* widget = single_setting_widget(setting.key);
+// A widget of the start-up one's type, name, choices and range, holding no value yet: the
+// conversion needs the choices, and the start-up tree keeps what the camera held then.
+CameraWidget* blank_copy(CameraWidget* known) {
     CameraWidgetType type;
-    const char* held = nullptr;
-    // Only these hold their value as text.
-    if (gp_widget_get_type(widget, &type) != GP_OK ||
-        (type != GP_WIDGET_RADIO && type != GP_WIDGET_MENU && type != GP_WIDGET_TEXT) ||
-        gp_widget_get_value(widget, &held) != GP_OK)
-        held = nullptr;
-    if (held && setting.value == held)
-        return GP_OK;
-    const std::string before = held ? held : "";
-    int result = set_widget_value(widget, setting.value.c_str());
-    if (result != GP_OK)
-        return result;
-    const char* name = nullptr;
-    gp_widget_get_name(widget, &name);
-    result = gp_camera_set_single_config(cameraHandle.camera, name, widget, cameraHandle.context);
-    if (result != GP_OK)
-        gp_widget_set_value(widget, before.c_str());
+    const char* label = "";
+    const char* name = "";
+    gp_widget_get_type(known, &type);
+    gp_widget_get_label(known, &label);
+    gp_widget_get_name(known, &name);
+    CameraWidget* copy = nullptr;
+    if (gp_widget_new(type, label, &copy) != GP_OK)
+        return nullptr;
+    gp_widget_set_name(copy, name);
+    if (type == GP_WIDGET_RADIO || type == GP_WIDGET_MENU) {
+        for (int i = 0; i < gp_widget_count_choices(known); ++i) {
+            const char* choice = nullptr;
+            if (gp_widget_get_choice(known, i, &choice) == GP_OK)
+                gp_widget_add_choice(copy, choice);
+        }
+    } else if (type == GP_WIDGET_RANGE) {
+        float min, max, step;
+        if (gp_widget_get_range(known, &min, &max, &step) == GP_OK)
+            gp_widget_set_range(copy, min, max, step);
+    }
+    return copy;
+}
+
+int write_single_setting(CameraWidget* known, const std::string& value) {
+    CameraWidget* widget = blank_copy(known);
+    if (!widget)
+        return GP_ERROR_NO_MEMORY;
+    int result = set_widget_value(widget, value.c_str());
+    if (result == GP_OK) {
+        // A value equal to the blank one would otherwise not count as a change.
+        gp_widget_set_changed(widget, 1);
+        const char* name = nullptr;
+        gp_widget_get_name(widget, &name);
+        result =
+            gp_camera_set_single_config(cameraHandle.camera, name, widget, cameraHandle.context);
+    }
+    gp_widget_free(widget);
     return result;
 }
 
-// Sets the chosen settings in one tree read from the camera and writes it once. Each result is
-// the setting's conversion's, or the one write's.
+// Sets the chosen settings in one tree read from the camera and writes it once. A setting that
+// does not convert gets its own result at once; when the read or the write fails, the others
+// are written one by one.
 void write_whole_configuration(const std::vector<ParameterSetting>& settings,
                                const std::vector<size_t>& chosen, std::vector<int>& results) {
     CameraWidget* root = nullptr;
     const int read = gp_camera_get_config(cameraHandle.camera, &root, cameraHandle.context);
-    std::vector<size_t> set;
-    for (size_t i : chosen) {
-        CameraWidget* widget;
-        results[i] = read;
-        if (read == GP_OK)
+    std::vector<size_t> carried = chosen;
+    if (read == GP_OK) {
+        carried.clear();
+        for (size_t i : chosen) {
+            CameraWidget* widget;
             results[i] = find_widget_in_tree(root, settings[i].key.c_str(), &widget);
-        if (results[i] == GP_OK)
-            results[i] = set_widget_value(widget, settings[i].value.c_str());
-        if (results[i] == GP_OK)
-            set.push_back(i);
-    }
-    if (!set.empty()) {
-        const int written = gp_camera_set_config(cameraHandle.camera, root, cameraHandle.context);
-        for (size_t i : set)
-            results[i] = written;
-    }
-    if (read == GP_OK)
+            if (results[i] == GP_OK)
+                results[i] = set_widget_value(widget, settings[i].value.c_str());
+            if (results[i] == GP_OK)
+                carried.push_back(i);
+        }
+        const int written =
+            carried.empty() ? GP_OK
+                            : gp_camera_set_config(cameraHandle.camera, root, cameraHandle.context);
         gp_widget_free(root);
+        if (written == GP_OK)
+            return;
+    }
+    for (size_t i : carried)
+        results[i] =
+            set_config_value(&cameraHandle, settings[i].key.c_str(), settings[i].value.c_str());
 }
 
-} // namespace
-
-void write_parameters(const std::vector<ParameterSetting>& settings) {
+std::vector<int> apply_settings(const std::vector<ParameterSetting>& settings) {
     std::vector<int> results(settings.size(), GP_OK);
     std::vector<size_t> whole;
     const bool single = offers_single_settings();
     for (size_t i = 0; i < settings.size(); ++i) {
-        if (single && single_setting_widget(settings[i].key))
-            results[i] = write_single_setting(settings[i]);
+        CameraWidget* known = single ? startup_setting(settings[i].key.c_str()) : nullptr;
+        if (known)
+            results[i] = write_single_setting(known, settings[i].value);
         else
             whole.push_back(i);
     }
     if (!whole.empty())
         write_whole_configuration(settings, whole, results);
+    return results;
+}
+
+} // namespace
+
+void write_parameters(const std::vector<ParameterSetting>& settings) {
+    const std::vector<int> results = apply_settings(settings);
     // The lines wait for the results of the one write.
     for (size_t i = 0; i < settings.size(); ++i)
         print_setting(settings[i], results[i]);
 }
 
 int write_setting(const ParameterSetting& setting) {
-    if (offers_single_settings() && single_setting_widget(setting.key))
-        return write_single_setting(setting);
-    std::vector<int> results(1, GP_OK);
-    write_whole_configuration({setting}, {0}, results);
-    return results[0];
+    return apply_settings({setting})[0];
 }

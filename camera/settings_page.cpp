@@ -4,7 +4,7 @@
 #include "app/vantlow.h"
 #include "camera/camera_handle.h"
 #include "camera/detection.h"
-#include "camera/parameter_writer.h"
+#include "camera/startup_configuration.h"
 
 #include <algorithm>
 #include <iostream>
@@ -34,12 +34,10 @@ wxCheckBox* add_check_box(wxWindow* page, const wxString& label, const wxString&
 // Adds the row for a choice parameter, found by its key in the start-up configuration as a
 // fresh read would find it.
 void add_parameter_row(wxWindow* page, const char* key) {
-    CameraWidget* widget;
-    if (find_widget_in_tree(startupConfiguration, key, &widget) != GP_OK)
-        return;
+    CameraWidget* widget = startup_widget(key);
     CameraWidgetType type;
     const char* value = nullptr;
-    if (gp_widget_get_type(widget, &type) != GP_OK || type != GP_WIDGET_RADIO ||
+    if (!widget || gp_widget_get_type(widget, &type) != GP_OK || type != GP_WIDGET_RADIO ||
         gp_widget_get_value(widget, &value) != GP_OK || !value)
         return;
     const char* label = "";

@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Changed parameters reach the camera with as few round trips as it allows, and the console
-// tells the same story either way: single-setting writes where the driver offers them, else
-// one full read and one full write for all of them.
+// The pass after a box was chosen applies every box, whatever the camera was last known to hold,
+// with single-setting writes where the driver has them and otherwise through the whole
+// configuration; the console tells the same story either way, and the camera's log shows what
+// it held when each picture was taken.
 #include "capture_fixture.h"
 
+#include "app/ids.h"
 #include "camera/settings_page.h"
+
+#include <wx/combobox.h>
 
 namespace {
 
@@ -14,101 +18,174 @@ config "Camera Configuration"
     radio iso "ISO Speed" value=100 choice=100 choice=200 choice=400
     radio wb "White Balance" value=Auto choice=Auto choice=Daylight
     radio "" "Drive Mode" value=Single choice=Single choice=Burst
-    radio aperture "Aperture" value=8 choice=5.6 choice=8 choice=11
+    radio aperture "Aperture" value=2.8 choice=2.8 choice=5.6 choice=8 choice=11
   end
 end
+log-settings iso wb "Drive Mode" aperture
 )";
 
-// The lines of the settings step when iso goes to 400, wb to a text that is no choice, the
-// nameless one to its index 1, and aperture keeps its value.
-const std::string settingLines = "Setting camera paramaters:\n"
-                                 "Paramater:\tiso\nValue:\t\t400\n"
-                                 "Paramater:\twb\nValue:\t\tCloudy\nError setting paramater:\t-2\n"
-                                 "Paramater:\tDrive Mode\nValue:\t\t1\n"
-                                 "Paramater:\taperture\nValue:\t\t8\n"
-                                 "\nCapturing Image...\n";
+const char startValues[] = "iso=100\twb=Auto\tDrive Mode=Single\taperture=2.8";
 
-class Settings : public CapturePass {
+// The parameter is whether the driver writes single settings itself.
+class Boxes : public CapturePass, public testing::WithParamInterface<bool> {
   protected:
-    explicit Settings(const std::string& extra) : CapturePass(tree + extra) {}
+    explicit Boxes(const std::string& extra)
+        : CapturePass(tree + (GetParam() ? "single-config yes\n" : "single-config no\n") + extra) {}
 
-    // Changes the boxes as settingLines says, takes a pass and returns its settings step.
-    std::string change_and_capture() {
-        parameterCombos[0]->SetValue("400");
-        parameterCombos[1]->SetValue("Cloudy");
-        parameterCombos[2]->SetValue("1");
-        settingsChanged = true;
-        const std::string out = press_capture();
-        return out.substr(0, out.find("New file"));
+    // What choosing an entry, or typing a text and then choosing it, does.
+    void choose(const wxString& key, const wxString& value) {
+        auto* box = find_control<wxComboBox>(frame.get(), key);
+        ASSERT_NE(box, nullptr) << key;
+        box->SetValue(value);
+        wxCommandEvent chosen(wxEVT_COMBOBOX, box->GetId());
+        chosen.SetEventObject(box);
+        chosen.SetString(value);
+        box->GetEventHandler()->ProcessEvent(chosen);
+    }
+
+    void detect_camera() {
+        wxCommandEvent chosen(wxEVT_MENU, ID_DETECT_CAMERA);
+        frame->ProcessWindowEvent(chosen);
+        EXPECT_TRUE(wait_for_camera()) << "the detection did not end";
+    }
+
+    // The settings step of a pass's console, up to "Capturing Image...".
+    static std::string settings_step(const std::string& out) {
+        const std::string end = "Capturing Image...\n";
+        return out.substr(0, out.find(end) + end.size());
+    }
+
+    // The camera's log from the picture before the nth on (all of it for the first), up to the
+    // nth: reads and writes of settings, then what the camera held as it took the picture.
+    std::vector<std::string> up_to_capture(int nth) const {
+        std::vector<std::string> lines;
+        int captures = 0;
+        for (const std::string& line : camera.log()) {
+            const bool capture = line.rfind("capture ", 0) == 0;
+            if (capture && ++captures == nth) {
+                lines.push_back(line.substr(line.find('\t') + 1));
+                return lines;
+            }
+            if (captures == nth - 1 &&
+                (line.rfind("get_", 0) == 0 || line.rfind("set_", 0) == 0 || line == "init"))
+                lines.push_back(line);
+        }
+        ADD_FAILURE() << "no capture " << nth;
+        return lines;
     }
 };
 
-class WholeConfiguration : public Settings {
+class DialTurned : public Boxes {
   protected:
-    WholeConfiguration() : Settings("single-config no") {}
+    DialTurned() : Boxes("dial-after-capture 1 aperture 8") {}
 };
 
-class SingleSettings : public Settings {
+TEST_P(DialTurned, AfterAChoiceEveryBoxIsWrittenAndTheCameraHoldsThemAtTheCapture) {
+    EXPECT_EQ(settings_step(press_capture()), "Capturing Image...\n");
+    EXPECT_EQ(up_to_capture(1), std::vector<std::string>{startValues});
+    ASSERT_EQ(camera.count("dial\taperture=8"), 1) << "the hand turned the dial";
+
+    choose("iso", "400");
+    EXPECT_EQ(settings_step(press_capture()), "Setting camera paramaters:\n"
+                                              "Paramater:\tiso\nValue:\t\t400\n"
+                                              "Paramater:\twb\nValue:\t\tAuto\n"
+                                              "Paramater:\tDrive Mode\nValue:\t\tSingle\n"
+                                              "Paramater:\taperture\nValue:\t\t2.8\n"
+                                              "\nCapturing Image...\n");
+    const std::string held = "iso=400\twb=Auto\tDrive Mode=Single\taperture=2.8";
+    if (GetParam())
+        // The nameless box cannot be named to the driver: the whole configuration takes it.
+        EXPECT_EQ(up_to_capture(2), (std::vector<std::string>{"set_single_config\tiso=400",
+                                                              "set_single_config\twb=Auto",
+                                                              "set_single_config\taperture=2.8",
+                                                              "get_config", "set_config", held}));
+    else
+        EXPECT_EQ(up_to_capture(2), (std::vector<std::string>{
+                                        "get_config", "set_config\tiso=400\taperture=2.8", held}));
+
+    // Only the pass after a change pays for the writes.
+    EXPECT_EQ(settings_step(press_capture()), "Capturing Image...\n");
+    EXPECT_EQ(up_to_capture(3), std::vector<std::string>{held});
+}
+
+class ForgetfulBody : public Boxes {
   protected:
-    SingleSettings() : Settings("single-config yes") {}
+    ForgetfulBody() : Boxes("forget-settings yes") {}
 };
 
-TEST_F(WholeConfiguration, WithoutSingleSettingsAllAreWrittenInOneReadAndOneWrite) {
-    EXPECT_EQ(change_and_capture(), settingLines);
-    EXPECT_EQ(camera.count("get_config"), 1);
-    EXPECT_EQ(camera.count("set_config"), 1);
-    EXPECT_EQ(camera.count("set_single_config"), 0);
-    const std::vector<std::string> log = camera.log();
-    ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(log[1], "set_config\tiso=400\tDrive Mode=Burst");
-    EXPECT_EQ(log[2].rfind("capture ", 0), 0u) << "written before the capture";
-}
-
-TEST_F(SingleSettings, EachChangedSettingIsOneSingleWriteAndTheRestOneWholeWrite) {
-    EXPECT_EQ(change_and_capture(), settingLines) << "the same lines as a whole write";
-    EXPECT_EQ(camera.count("get_single_config"), 0);
-    const std::vector<std::string> log = camera.log();
-    ASSERT_GE(log.size(), 4u);
-    // The unchanged aperture costs nothing; the nameless parameter cannot be named to the
-    // driver, so the whole configuration takes it.
-    EXPECT_EQ(log[0], "set_single_config\tiso=400");
-    EXPECT_EQ(log[1], "get_config");
-    EXPECT_EQ(log[2], "set_config\tDrive Mode=Burst");
-    EXPECT_EQ(log[3].rfind("capture ", 0), 0u) << "all written before the capture";
-}
-
-TEST_F(SingleSettings, ABoxBackAtTheCamerasValueCostsNoWrite) {
-    parameterCombos[0]->SetValue("200");
-    settingsChanged = true;
+TEST_P(ForgetfulBody, AfterDetectCameraTheNextChoiceBringsEveryBoxBack) {
+    choose("iso", "400");
+    choose("Drive Mode", "Burst");
     press_capture();
-    EXPECT_EQ(camera.count("set_single_config"), 1);
-    settingsChanged = true;
-    press_capture();
-    EXPECT_EQ(camera.count("set_single_config"), 1) << "the camera already holds 200";
-    parameterCombos[0]->SetValue("100");
-    settingsChanged = true;
+    EXPECT_EQ(up_to_capture(1).back(), "iso=400\twb=Auto\tDrive Mode=Burst\taperture=2.8");
+
+    detect_camera();
+    // Detecting the camera chooses nothing, so the body takes its picture as it woke up.
+    EXPECT_EQ(settings_step(press_capture()), "Capturing Image...\n");
+    EXPECT_EQ(up_to_capture(2), (std::vector<std::string>{"init", startValues}));
+
+    choose("wb", "Daylight");
     const std::string out = press_capture();
-    EXPECT_EQ(out.substr(0, out.find("Paramater:\twb")),
-              "Setting camera paramaters:\nParamater:\tiso\nValue:\t\t100\n");
-    EXPECT_EQ(camera.count("set_single_config\tiso=100"), 1);
+    EXPECT_EQ(out.find("Error"), std::string::npos) << out;
+    EXPECT_EQ(up_to_capture(3).back(), "iso=400\twb=Daylight\tDrive Mode=Burst\taperture=2.8");
 }
 
-class FailingWrites : public Settings {
+class RefusingBody : public Boxes {
   protected:
-    FailingWrites() : Settings("single-config no\nset-config-error -7") {}
+    RefusingBody() : Boxes("refuse-value aperture 5.6 -113") {}
 };
 
-TEST_F(FailingWrites, AFailedWriteIsReportedForEverySettingItCarried) {
-    parameterCombos[0]->SetValue("400");
-    settingsChanged = true;
-    const std::string out = press_capture();
-    EXPECT_EQ(out.substr(0, out.find("Capturing")),
+TEST_P(RefusingBody, ARefusedValueCostsOnlyItsOwnBox) {
+    choose("iso", "400");
+    choose("wb", "Cloudy");
+    choose("Drive Mode", "1");
+    choose("aperture", "5.6");
+    EXPECT_EQ(settings_step(press_capture()),
+              "Setting camera paramaters:\n"
+              "Paramater:\tiso\nValue:\t\t400\n"
+              "Paramater:\twb\nValue:\t\tCloudy\nError setting paramater:\t-2\n"
+              "Paramater:\tDrive Mode\nValue:\t\t1\n"
+              "Paramater:\taperture\nValue:\t\t5.6\nError setting paramater:\t-113\n"
+              "\nCapturing Image...\n");
+    const std::string held = "iso=400\twb=Auto\tDrive Mode=Burst\taperture=2.8";
+    if (GetParam())
+        EXPECT_EQ(up_to_capture(1),
+                  (std::vector<std::string>{"set_single_config\tiso=400",
+                                            "set_single_config failed -113 aperture", "get_config",
+                                            "set_config\tDrive Mode=Burst", held}));
+    else
+        // The refused write carried three boxes; each is then written on its own.
+        EXPECT_EQ(up_to_capture(1),
+                  (std::vector<std::string>{"get_config", "set_config failed -113", "get_config",
+                                            "set_config\tiso=400", "get_config",
+                                            "set_config\tDrive Mode=Burst", "get_config",
+                                            "set_config failed -113", held}));
+}
+
+class FailingWrites : public Boxes {
+  protected:
+    FailingWrites() : Boxes("set-config-error -7") {}
+};
+
+TEST_P(FailingWrites, AFailedWriteIsReportedForEveryBox) {
+    choose("iso", "400");
+    EXPECT_EQ(settings_step(press_capture()),
               "Setting camera paramaters:\n"
               "Paramater:\tiso\nValue:\t\t400\nError setting paramater:\t-7\n"
               "Paramater:\twb\nValue:\t\tAuto\nError setting paramater:\t-7\n"
               "Paramater:\tDrive Mode\nValue:\t\tSingle\nError setting paramater:\t-7\n"
-              "Paramater:\taperture\nValue:\t\t8\nError setting paramater:\t-7\n\n");
-    EXPECT_EQ(camera.count("set_config failed -7"), 1);
+              "Paramater:\taperture\nValue:\t\t2.8\nError setting paramater:\t-7\n"
+              "\nCapturing Image...\n");
+    EXPECT_EQ(up_to_capture(1).back(), startValues);
 }
+
+std::string writes_name(const testing::TestParamInfo<bool>& info) {
+    return info.param ? "SingleSettings" : "WholeConfiguration";
+}
+
+INSTANTIATE_TEST_SUITE_P(Writes, DialTurned, testing::Bool(), writes_name);
+INSTANTIATE_TEST_SUITE_P(Writes, ForgetfulBody, testing::Bool(), writes_name);
+INSTANTIATE_TEST_SUITE_P(Writes, RefusingBody, testing::Bool(), writes_name);
+INSTANTIATE_TEST_SUITE_P(Writes, FailingWrites, testing::Bool(), writes_name);
 
 } // namespace

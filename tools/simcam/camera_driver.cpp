@@ -76,13 +76,29 @@ int get_config(Camera*, CameraWidget** window, GPContext*) {
     return logged(error, "get_config");
 }
 
+// The code a write fails with when it would set a value the body refuses, or GP_OK. A write
+// that fails so changes nothing.
+int refusal(const std::vector<std::string>& changes) {
+    for (const RefusedValue& refused : memory.scenario().refused)
+        for (const std::string& change : changes)
+            if (change == refused.name + "=" + refused.value)
+                return refused.code;
+    return GP_OK;
+}
+
 int set_config(Camera*, CameraWidget* window, GPContext*) {
     pause_ms(memory.scenario().set_config_delay_ms);
-    const int error = memory.scenario().set_config_error;
+    int error = memory.scenario().set_config_error;
     if (error != GP_OK)
         return logged(error, "set_config");
+    ConfigNode written = memory.config;
+    const std::vector<std::string> changes = take_values(window, written);
+    error = refusal(changes);
+    if (error != GP_OK)
+        return logged(error, "set_config");
+    memory.config = std::move(written);
     std::string line = "set_config";
-    for (const std::string& change : take_values(window, memory.config))
+    for (const std::string& change : changes)
         line += "\t" + change;
     log_operation(memory.scenario().log_path, line);
     return GP_OK;
@@ -110,10 +126,26 @@ int set_single_config(Camera*, const char* name, CameraWidget* widget, GPContext
         error = GP_ERROR_BAD_PARAMETERS;
     if (error != GP_OK)
         return logged(error, "set_single_config", name);
-    take_values(widget, *setting);
+    ConfigNode written = *setting;
+    take_values(widget, written);
+    error = refusal({written.name + "=" + written.value});
+    if (error != GP_OK)
+        return logged(error, "set_single_config", name);
+    *setting = std::move(written);
     log_operation(memory.scenario().log_path,
                   "set_single_config\t" + setting->name + "=" + setting->value);
     return GP_OK;
+}
+
+// What a hand on the body changes once the nth capture has taken its picture.
+void turn_dials(int capture) {
+    for (const Dial& dial : memory.scenario().dials) {
+        ConfigNode* setting = find_keyed(memory.config, dial.name);
+        if (dial.capture != capture || !setting)
+            continue;
+        setting->value = dial.value;
+        log_operation(memory.scenario().log_path, "dial\t" + dial.name + "=" + dial.value);
+    }
 }
 
 // A body that has locked up: the call sleeps until the scenario file changes or goes away, so
@@ -149,7 +181,14 @@ int capture(Camera* camera, CameraCaptureType type, CameraFilePath* path, GPCont
         return appended;
     std::snprintf(path->folder, sizeof path->folder, "%s", folder.c_str());
     std::snprintf(path->name, sizeof path->name, "%s", name.c_str());
-    return logged(GP_OK, "capture", join_path(folder, name));
+    std::string subject = join_path(folder, name);
+    for (const std::string& setting_name : scenario.logged_settings) {
+        const ConfigNode* setting = find_keyed(memory.config, setting_name);
+        subject += "\t" + setting_name + "=" + (setting ? setting->value : "?");
+    }
+    logged(GP_OK, "capture", subject);
+    turn_dials(call);
+    return GP_OK;
 }
 
 // Previews come thirty a second, so their log lines can be turned off.
@@ -266,6 +305,8 @@ SIMCAM_EXPORT int camera_init(Camera* camera, GPContext*) {
     const int error = memory.scenario().init_error;
     if (error != GP_OK)
         return logged(error, "init");
+    if (memory.scenario().forget_settings)
+        memory.config = memory.scenario().config;
 
     camera->functions->exit = exit_camera;
     camera->functions->get_config = get_config;

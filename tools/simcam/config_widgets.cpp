@@ -92,4 +92,14 @@ ConfigNode* find_setting(ConfigNode& node, const std::string& name) {
     return nullptr;
 }
 
+ConfigNode* find_keyed(ConfigNode& node, const std::string& key) {
+    const bool setting = node.type != GP_WIDGET_WINDOW && node.type != GP_WIDGET_SECTION;
+    if (setting && (node.name.empty() ? node.label : node.name) == key)
+        return &node;
+    for (ConfigNode& child : node.children)
+        if (ConfigNode* found = find_keyed(child, key))
+            return found;
+    return nullptr;
+}
+
 } // namespace simcam

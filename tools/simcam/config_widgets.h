@@ -22,4 +22,8 @@ std::vector<std::string> take_values(CameraWidget* widget, ConfigNode& node);
 // camera looks one up for a single read or write; nullptr if there is none.
 ConfigNode* find_setting(ConfigNode& node, const std::string& name);
 
+// The first setting whose key (its name, or its label when the name is empty) is `key`, depth
+// first, as the operation log names settings; nullptr if there is none.
+ConfigNode* find_keyed(ConfigNode& node, const std::string& key);
+
 } // namespace simcam

@@ -178,7 +178,9 @@ void Parser::directive(const std::string& word, const std::vector<std::string>& 
         {"delete-delay-ms", &Scenario::delete_delay_ms},
         {"preview-delay-ms", &Scenario::preview_delay_ms}};
     static const std::map<std::string, bool Scenario::*> switches = {
-        {"single-config", &Scenario::single_config}, {"preview-log", &Scenario::preview_log}};
+        {"single-config", &Scenario::single_config},
+        {"preview-log", &Scenario::preview_log},
+        {"forget-settings", &Scenario::forget_settings}};
     static const std::map<std::string, std::vector<FailRule> Scenario::*> fails = {
         {"capture-fail", &Scenario::capture_fails},
         {"download-fail", &Scenario::download_fails},
@@ -274,6 +276,17 @@ void Parser::directive(const std::string& word, const std::vector<std::string>& 
             scenario_.preview_width = width;
             scenario_.preview_height = height;
         }
+    } else if (word == "dial-after-capture") {
+        usable = args.size() == 3 && to_int(args[0], number) && number >= 1 && !args[1].empty();
+        if (usable)
+            scenario_.dials.push_back(Dial{number, args[1], args[2]});
+    } else if (word == "refuse-value") {
+        usable = args.size() == 3 && !args[0].empty() && to_int(args[2], code) && code < 0;
+        if (usable)
+            scenario_.refused.push_back(RefusedValue{args[0], args[1], code});
+    } else if (word == "log-settings") {
+        usable = !args.empty();
+        scenario_.logged_settings.insert(scenario_.logged_settings.end(), args.begin(), args.end());
     } else if (word == "log") {
         usable = args.size() == 1 && !args[0].empty();
         if (usable)

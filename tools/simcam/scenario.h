@@ -45,6 +45,20 @@ struct FailRule {
 // The error code the nth call fails with, or GP_OK.
 int failure_for(const std::vector<FailRule>& rules, int nth);
 
+// A setting turned on the body by hand right after the capture-th capture.
+struct Dial {
+    int capture = 1;
+    std::string name;
+    std::string value;
+};
+
+// A value of a setting that the camera will not take, however it is written.
+struct RefusedValue {
+    std::string name;
+    std::string value;
+    int code = GP_ERROR;
+};
+
 // How a JPEG looks: the frame number on a colour gradient, or a landscape whose sun crosses the
 // sky from dawn to dusk once every day_frames frames.
 enum class PictureStyle { Digits, Scene };
@@ -86,6 +100,13 @@ struct Scenario {
     int capture_delay_ms = 0;
     int download_bytes_per_second = 0;
     int delete_delay_ms = 0;
+    // Whether each opening sets the configuration back to the scenario's values, as a body that
+    // forgot its settings while it was switched off.
+    bool forget_settings = false;
+    std::vector<Dial> dials;
+    std::vector<RefusedValue> refused;
+    // Settings whose values each capture line shows.
+    std::vector<std::string> logged_settings;
     std::vector<FailRule> capture_fails;
     std::vector<CallRule> capture_hangs;
     std::vector<FailRule> download_fails;
