@@ -53,7 +53,8 @@ bool is_source_file(const struct stat& output, const MovieRequest& request,
 }
 
 std::string no_pictures_text(const std::string& sourcePath, const MovieSource& source) {
-    if (!source.missing.empty() && source.damaged.empty() && source.notPictures.empty())
+    if (!source.missing.empty() && source.damaged.empty() && source.oversized.empty() &&
+        source.notPictures.empty())
         return "None of the " + std::to_string(source.missing.size()) +
                " pictures that the record " + sourcePath +
                " names is there any more: they were moved or deleted.";
@@ -72,15 +73,19 @@ std::string write_failure_text(const std::string& output, int code) {
     return "Could not write " + output + " (" + reason + "). The partial movie was removed.";
 }
 
-// The frame size of the movie, or false with the reason in result.error.
-bool choose_size(const MovieRequest& request, const MovieSource& source, MovieResult& result) {
-    if (request.width == 0 && request.height == 0) {
-        unsigned width, height;
-        upright_size(source.pictures.front(), &width, &height);
-        result.width = std::max(2, int(std::min<unsigned>(width, maxSide)) & ~1);
-        result.height = std::max(2, int(std::min<unsigned>(height, maxSide)) & ~1);
+std::string none_decoded_text(std::size_t pictures) {
+    return "None of the " + std::to_string(pictures) +
+           " pictures could be decoded; no movie was made.";
+}
+
+bool own_size_requested(const MovieRequest& request) {
+    return request.width == 0 && request.height == 0;
+}
+
+// A size asked for by number; false with the reason in result.error.
+bool check_size(const MovieRequest& request, MovieResult& result) {
+    if (own_size_requested(request))
         return true;
-    }
     if (request.width < 2 || request.height < 2 || request.width > maxSide ||
         request.height > maxSide || request.width % 2 || request.height % 2) {
         result.error = "The movie size must be two even numbers from 2 to " +
@@ -91,6 +96,41 @@ bool choose_size(const MovieRequest& request, const MovieSource& source, MovieRe
     result.width = request.width;
     result.height = request.height;
     return true;
+}
+
+// The size of the first picture that decodes; the pictures before it are left out, so that a
+// damaged picture never sets the size. False when none decodes.
+bool take_own_size(MovieSource& source, MovieResult& result) {
+    const std::size_t gathered = source.pictures.size();
+    PictureScratch scratch;
+    const auto good = std::find_if(source.pictures.begin(), source.pictures.end(),
+                                   [&](const MoviePicture& picture) {
+                                       if (picture_decodes(picture, scratch))
+                                           return true;
+                                       result.damaged.push_back(picture.path);
+                                       return false;
+                                   });
+    source.pictures.erase(source.pictures.begin(), good);
+    if (source.pictures.empty()) {
+        result.error = none_decoded_text(gathered);
+        return false;
+    }
+    unsigned width, height;
+    upright_size(source.pictures.front(), &width, &height);
+    result.width = std::max(2, int(std::min<unsigned>(width, maxSide)) & ~1);
+    result.height = std::max(2, int(std::min<unsigned>(height, maxSide)) & ~1);
+    return true;
+}
+
+std::string open_failure_text(const std::string& output, const MovieResult& result,
+                              const MovieEncoder& encoder, int code) {
+    if (disk_full(code))
+        return write_failure_text(output, code);
+    if (encoder.size_refused())
+        return "The H.264 encoder cannot make a movie of " + std::to_string(result.width) + " x " +
+               std::to_string(result.height) +
+               " pixels; choose a smaller size, such as 1920 x 1080.";
+    return "Could not start the H.264 encoder (" + libav_error_text(code) + ").";
 }
 
 // Checks where the movie goes; false with the outcome and reason set in result.
@@ -228,6 +268,7 @@ MovieResult run(const MovieRequest& request, const MovieProgressReport& progress
     MovieSource source = gather_pictures(request.source);
     result.notPictures = source.notPictures;
     result.damaged = source.damaged;
+    result.oversized = source.oversized;
     result.missing = source.missing;
     result.unreadableRows = source.unreadableRows;
     if (!source.error.empty()) {
@@ -238,17 +279,18 @@ MovieResult run(const MovieRequest& request, const MovieProgressReport& progress
         result.error = no_pictures_text(request.source, source);
         return result;
     }
+    const std::size_t gathered = source.pictures.size();
     PartialMovie partial;
-    if (!choose_size(request, source, result) || !check_output(request, source, result) ||
-        !reserve_partial(request.output, partial, result))
+    // The output is checked against every picture before any is left out.
+    if (!check_size(request, result) || !check_output(request, source, result) ||
+        !reserve_partial(request.output, partial, result) ||
+        (own_size_requested(request) && !take_own_size(source, result)))
         return result;
 
     MovieEncoder encoder;
     int code = encoder.open(partial.path, result.width, result.height, request.fps);
     if (code < 0) {
-        result.error = disk_full(code)
-                           ? write_failure_text(request.output, code)
-                           : "Could not start the H.264 encoder (" + libav_error_text(code) + ").";
+        result.error = open_failure_text(request.output, result, encoder, code);
         return result;
     }
     code = encode_pictures(source, encoder, result, progress, cancel);
@@ -258,8 +300,7 @@ MovieResult run(const MovieRequest& request, const MovieProgressReport& progress
         return result;
     }
     if (code >= 0 && result.frames == 0) {
-        result.error = "None of the " + std::to_string(source.pictures.size()) +
-                       " pictures could be decoded; no movie was made.";
+        result.error = none_decoded_text(gathered);
         return result;
     }
     if (code >= 0)

@@ -13,7 +13,8 @@ struct MovieRequest {
     std::string source; // a series record or a folder of pictures
     std::string output; // the MP4 file to write
     int fps = 25;
-    // Even; 0 x 0 takes the first picture's own size (upright), rounded down to even.
+    // Even; 0 x 0 takes the own size (upright) of the first picture that decodes, rounded down
+    // to even.
     int width = 1920;
     int height = 1080;
     bool replace = false; // whether an existing output file may be replaced
@@ -36,7 +37,7 @@ struct MovieResult {
     std::string output;
     int frames = 0, width = 0, height = 0, fps = 0;
     // Pictures left out, by path.
-    std::vector<std::string> notPictures, damaged, missing;
+    std::vector<std::string> notPictures, damaged, oversized, missing;
     int unreadableRows = 0;
 };
 

@@ -70,8 +70,11 @@ int MovieEncoder::open(const std::string& path, int width, int height, int fps) 
     // x264 would take one and a half threads a core, each with frames of its own; the decoders
     // share the cores anyway.
     codec_->thread_count = int(std::max(1u, std::thread::hardware_concurrency()));
-    if ((result = avcodec_open2(codec_, codec, nullptr)) < 0)
+    if ((result = avcodec_open2(codec_, codec, nullptr)) < 0) {
+        // Every other setting is fixed or checked by the caller: the size is what it refused.
+        sizeRefused_ = result != AVERROR(ENOMEM);
         return result;
+    }
 
     stream->time_base = codec_->time_base;
     stream->avg_frame_rate = codec_->framerate;

@@ -28,6 +28,8 @@ class MovieEncoder {
     int add(AVFrame* frame);
     // Drains the encoder, writes the index at the front of the file and closes it.
     int finish();
+    // After a failed open(): whether the encoder would not take the frame size.
+    bool size_refused() const { return sizeRefused_; }
 
   private:
     int drain(bool flushing);
@@ -36,6 +38,7 @@ class MovieEncoder {
     AVFormatContext* format_ = nullptr;
     AVPacket* packet_ = nullptr;
     long long nextPts_ = 0;
+    bool sizeRefused_ = false;
 };
 
 // A libav error code as a sentence fragment, e.g. "No space left on device".

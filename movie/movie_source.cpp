@@ -42,6 +42,10 @@ bool examine(const std::string& path, MovieSource& source, ExifFacts* facts,
     case JpegDecodeResult::Decoded:
         break;
     }
+    if (std::uint64_t(header.width) * header.height > maxPicturePixels) {
+        source.oversized.push_back(path);
+        return false;
+    }
     *facts = read_exif_facts(header.exif);
     *picture = {path, header.width, header.height, facts->orientation};
     return true;
@@ -79,6 +83,7 @@ void gather_folder(const std::string& folder, MovieSource& source) {
         source.pictures.push_back(std::move(candidate.picture));
     std::sort(source.notPictures.begin(), source.notPictures.end());
     std::sort(source.damaged.begin(), source.damaged.end());
+    std::sort(source.oversized.begin(), source.oversized.end());
 }
 
 void gather_record(const std::string& path, MovieSource& source) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "movie/movie_text.h"
 
+#include "movie/movie_source.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -52,6 +54,11 @@ std::vector<std::string> left_out_text(const MovieResult& result, std::size_t ma
                         counted(result.damaged.size(), "damaged or truncated picture",
                                 "damaged or truncated pictures") +
                         ": " + names_text(result.damaged, maxNames) + ".");
+    if (!result.oversized.empty())
+        lines.push_back("Left out " + counted(result.oversized.size(), "picture", "pictures") +
+                        " whose header claims more than " +
+                        std::to_string(maxPicturePixels / 1'000'000) +
+                        " megapixels: " + names_text(result.oversized, maxNames) + ".");
     if (!result.missing.empty())
         lines.push_back("Left out " + counted(result.missing.size(), "picture", "pictures") +
                         " that the record names but that were moved or deleted: " +

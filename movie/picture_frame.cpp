@@ -219,6 +219,11 @@ AVFrame* alloc_movie_frame(int width, int height) {
     return frame;
 }
 
+bool picture_decodes(const MoviePicture& picture, PictureScratch& scratch) {
+    StoredPicture stored;
+    return decode(picture, 1, 1, scratch, stored) == JpegDecodeResult::Decoded;
+}
+
 JpegDecodeResult picture_to_frame(const MoviePicture& picture, PictureScratch& scratch,
                                   AVFrame* frame) {
     unsigned uprightWidth, uprightHeight;

@@ -35,6 +35,9 @@ struct PictureScratch {
 // A yuv420p frame of the movie's size, or null when there is no memory for it.
 AVFrame* alloc_movie_frame(int width, int height);
 
+// Whether the picture decodes, tried at the smallest DCT scale so that it costs little.
+bool picture_decodes(const MoviePicture& picture, PictureScratch& scratch);
+
 // Paints the picture into the frame, decoded at the smallest DCT scale that still covers its
 // area, in BT.601 limited-range colours. Unless the result is Decoded, the frame holds nothing
 // to show.

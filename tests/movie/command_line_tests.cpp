@@ -219,15 +219,21 @@ TEST_F(RealProgram, FailuresSayWhatWentWrongWithStatus1) {
 }
 
 TEST_F(RealProgram, PicturesLeftOutAreNamedOnStandardError) {
-    const std::string source = pictures(3);
+    const std::string source = pictures(4);
     write_file(source + "/notes.txt", "not a picture");
+    write_file(source + "/p1001.jpg",
+               with_claimed_size(read_file(source + "/p1001.jpg"), 30000, 20000));
     truncate_file(source + "/p1002.jpg", 0.4);
-    Ran ran = run({"--make-movie", source, "--size", "320x180"});
+    Ran ran = run({"--make-movie", source, "--size", "source"});
     EXPECT_EQ(ran.status, 0) << ran.err;
     EXPECT_EQ(ran.err, "vantlow: Left out 1 damaged or truncated picture: " + source +
-                           "/p1002.jpg.\nvantlow: Left out 1 file that is not a JPEG picture: " +
+                           "/p1002.jpg.\nvantlow: Left out 1 picture whose header claims more "
+                           "than 250 megapixels: " +
+                           source +
+                           "/p1001.jpg.\nvantlow: Left out 1 file that is not a JPEG "
+                           "picture: " +
                            source + "/notes.txt.\n");
-    EXPECT_NE(ran.out.find(": 2 frames,"), std::string::npos) << ran.out;
+    EXPECT_NE(ran.out.find(": 2 frames, 160 x 120,"), std::string::npos) << ran.out;
 }
 
 TEST_F(RealProgram, AnInterruptStopsTheRunAndRemovesThePartialMovie) {

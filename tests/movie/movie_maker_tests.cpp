@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -192,8 +193,9 @@ std::map<std::string, int> threads_nice() {
 TEST_F(MovieMaker, DecodersAndEncoderRunAtLowPriority) {
     for (int frame = 1; frame <= 6; ++frame)
         write_camera_picture(picture("p" + std::to_string(frame) + ".jpg"), frame, 160, 120);
-    // This thread, and any a sanitizer runs, were there before.
+    // This thread, and any a sanitizer runs, were there before; the suite may run under nice.
     const std::map<std::string, int> before = threads_nice();
+    const int callerPriority = getpriority(PRIO_PROCESS, 0);
     std::map<std::string, int> during;
     MovieRequest request;
     request.source = pictures();
@@ -215,7 +217,8 @@ TEST_F(MovieMaker, DecodersAndEncoderRunAtLowPriority) {
     }
     // The encoding thread, x264's threads and one decoder a core at least.
     EXPECT_GE(started, 3);
-    EXPECT_EQ(getpriority(PRIO_PROCESS, 0), 0) << "the caller's own priority is left alone";
+    EXPECT_EQ(getpriority(PRIO_PROCESS, 0), callerPriority)
+        << "the caller's own priority is left alone";
 }
 
 // Sizes and orientations ----------------------------------------------------------------------
@@ -339,23 +342,89 @@ TEST_F(MovieMaker, GreyAndCmykPicturesAreShownToo) {
     EXPECT_NEAR(grey[1], grey[2], 6);
 }
 
-TEST_F(MovieMaker, ThePicturesOwnSizeIsTheFirstPictureUprightRoundedToEven) {
-    write_file(picture("a.jpg"), with_exif(camera_picture(1, 161, 121), 6));
-    write_camera_picture(picture("b.jpg"), 2, 161, 121);
-    set_file_time(picture("a.jpg"), 1700000000);
-    set_file_time(picture("b.jpg"), 1700000001);
+// The most memory this process held since it was made, above what it held then.
+class PeakMemory {
+  public:
+    PeakMemory() {
+        // Brings the high-water mark down to what is held now.
+        std::ofstream("/proc/self/clear_refs") << "5";
+        start_ = status_kib("VmRSS:");
+    }
+    double mib() const { return double(status_kib("VmHWM:") - start_) / 1024; }
+
+  private:
+    static long status_kib(const std::string& key) {
+        std::istringstream status(read_file("/proc/self/status"));
+        for (std::string line; std::getline(status, line);)
+            if (line.rfind(key, 0) == 0)
+                return std::stol(line.substr(key.size()));
+        return -1;
+    }
+    long start_;
+};
+
+MovieResult make_at_own_size(const std::string& source, const std::string& output,
+                             const std::atomic<bool>& cancel) {
     MovieRequest request;
-    request.source = pictures();
+    request.source = source;
     request.output = output;
     request.width = request.height = 0;
-    MovieResult result = make_movie(request, nullptr, cancel);
+    return make_movie(request, nullptr, cancel);
+}
+
+TEST_F(MovieMaker, ThePicturesOwnSizeIsThatOfTheFirstPictureThatDecodesUprightRoundedToEven) {
+    // In capture order: a header claiming 65500 x 65500 over a small picture's data, a picture
+    // cut short, then good pictures of 161 x 121, the first of them turned.
+    write_file(picture("a.jpg"), with_claimed_size(camera_picture(1, 160, 120), 65500, 65500));
+    write_camera_picture(picture("b.jpg"), 2, 240, 180);
+    truncate_file(picture("b.jpg"), 0.5);
+    write_file(picture("c.jpg"), with_exif(camera_picture(3, 161, 121), 6));
+    write_camera_picture(picture("d.jpg"), 4, 161, 121);
+    for (const char* name : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
+        set_file_time(picture(name), 1700000000 + name[0]);
+
+    const PeakMemory memory;
+    MovieResult result = make_at_own_size(pictures(), output, cancel);
+    // Decoding the claimed size even at an eighth would take some 100 MiB.
+    EXPECT_LT(memory.mib(), 40.0) << "the claimed size is refused before decoding";
     ASSERT_EQ(result.outcome, MovieOutcome::Made) << result.error;
+    EXPECT_EQ(result.oversized, std::vector<std::string>{picture("a.jpg")});
+    EXPECT_EQ(result.damaged, std::vector<std::string>{picture("b.jpg")});
+    EXPECT_EQ(result.frames, 2);
     EXPECT_EQ(result.width, 120);
     EXPECT_EQ(result.height, 160);
     MovieOnDisk movie = read_movie(output);
+    EXPECT_EQ(movie.frames.size(), 2u);
     EXPECT_EQ(movie.width, 120);
     EXPECT_EQ(movie.height, 160);
     EXPECT_EQ(movie.rateNum, 25) << "the default frame rate";
+}
+
+TEST_F(MovieMaker, CameraPicturesKeepTheirOwnSizeAndASizeTheEncoderRefusesIsSaidSo) {
+    write_camera_picture(picture("big.jpg"), 1, 6000, 4000);
+    MovieResult result = make_at_own_size(pictures(), output, cancel);
+    ASSERT_EQ(result.outcome, MovieOutcome::Made) << result.error;
+    MovieOnDisk movie = read_movie(output);
+    EXPECT_EQ(movie.width, 6000);
+    EXPECT_EQ(movie.height, 4000);
+    EXPECT_EQ(movie.frames.size(), 1u);
+    std::filesystem::remove(output);
+
+    // Within the sides allowed, but too many pixels for libavcodec.
+    MovieRequest request;
+    request.source = pictures();
+    request.output = output;
+    request.width = request.height = 16384;
+    result = make_movie(request, nullptr, cancel);
+    EXPECT_EQ(result.outcome, MovieOutcome::Failed);
+    EXPECT_EQ(result.error, "The H.264 encoder cannot make a movie of 16384 x 16384 pixels; "
+                            "choose a smaller size, such as 1920 x 1080.");
+    EXPECT_EQ(folder_contents(work.path()).size(), 1u) << "no partial movie is left behind";
+
+    request.width = 1920;
+    request.height = 1080;
+    result = make_movie(request, nullptr, cancel);
+    EXPECT_EQ(result.outcome, MovieOutcome::Made) << "the size suggested: " << result.error;
 }
 
 // Series records ------------------------------------------------------------------------------

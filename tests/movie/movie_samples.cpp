@@ -68,6 +68,27 @@ std::string with_exif(const std::string& jpeg, int orientation, const std::strin
     return jpeg.substr(0, 2) + segment + jpeg.substr(2);
 }
 
+std::string with_claimed_size(const std::string& jpeg, int width, int height) {
+    std::string patched = jpeg;
+    // Marker segments follow the start of image until the start-of-frame marker (C0 to CF, but
+    // for the Huffman, arithmetic and JPEG-extension markers C4, C8 and CC).
+    for (std::size_t at = 2; at + 9 <= patched.size();) {
+        const unsigned char marker = static_cast<unsigned char>(patched[at + 1]);
+        if (marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 &&
+            marker != 0xcc) {
+            // Length, precision, then height and width, big-endian.
+            patched[at + 5] = char(height >> 8);
+            patched[at + 6] = char(height & 0xff);
+            patched[at + 7] = char(width >> 8);
+            patched[at + 8] = char(width & 0xff);
+            return patched;
+        }
+        at += 2 + (static_cast<unsigned char>(patched[at + 2]) << 8 |
+                   static_cast<unsigned char>(patched[at + 3]));
+    }
+    return patched;
+}
+
 void write_halves_picture(const std::string& path, int width, int height) {
     write_jpeg(path, width, height, JpegKind::Rgb, [width](int x, int, unsigned char* rgb) {
         const bool left = x < width / 2;

@@ -19,6 +19,10 @@ void write_halves_picture(const std::string& path, int width, int height);
 std::string with_exif(const std::string& jpeg, int orientation, const std::string& captured = "",
                       const std::string& subseconds = "");
 
+// The JPEG with the size in its frame header replaced, the picture data left as it is: the header
+// of a damaged picture.
+std::string with_claimed_size(const std::string& jpeg, int width, int height);
+
 // Sets a file's modification time, in seconds since the epoch.
 void set_file_time(const std::string& path, long seconds);
 
