@@ -11,11 +11,12 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
-const char* const moviePreset = "medium";
-const int movieCrf = 20;
-// x264 keeps every frame it looks ahead at in memory, at some 10 MB each at 1920 x 1080; the
-// preset's 40 would take more memory than all the rest together.
-const char* const movieX264Params = "rc-lookahead=10:sync-lookahead=0";
+const MovieEncoderSettings& movie_encoder_settings() {
+    // x264 keeps every frame it looks ahead at in memory, at some 10 MB each at 1920 x 1080;
+    // the preset's 40 would take more memory than all the rest together.
+    static const MovieEncoderSettings settings{"medium", 20, "rc-lookahead=10:sync-lookahead=0"};
+    return settings;
+}
 
 namespace {
 
@@ -64,9 +65,10 @@ int MovieEncoder::open(const std::string& path, int width, int height, int fps) 
     codec_->color_trc = AVCOL_TRC_IEC61966_2_1;
     if (format_->oformat->flags & AVFMT_GLOBALHEADER)
         codec_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    av_opt_set(codec_->priv_data, "preset", moviePreset, 0);
-    av_opt_set_int(codec_->priv_data, "crf", movieCrf, 0);
-    av_opt_set(codec_->priv_data, "x264-params", movieX264Params, 0);
+    const MovieEncoderSettings& settings = movie_encoder_settings();
+    av_opt_set(codec_->priv_data, "preset", settings.preset, 0);
+    av_opt_set_int(codec_->priv_data, "crf", settings.crf, 0);
+    av_opt_set(codec_->priv_data, "x264-params", settings.x264Params, 0);
     // x264 would take one and a half threads a core, each with frames of its own; the decoders
     // share the cores anyway.
     codec_->thread_count = int(std::max(1u, std::thread::hardware_concurrency()));

@@ -9,9 +9,12 @@ struct AVFrame;
 struct AVPacket;
 
 // The encoder settings every movie is made with: H.264 by libx264, yuv420p, in MP4.
-extern const char* const moviePreset;
-extern const int movieCrf;
-extern const char* const movieX264Params;
+struct MovieEncoderSettings {
+    const char* preset;
+    int crf;
+    const char* x264Params;
+};
+const MovieEncoderSettings& movie_encoder_settings();
 
 // Writes yuv420p frames of one size into an H.264 MP4 file, one frame per 1/fps second.
 // Every call returns 0 or a negative libav error code.

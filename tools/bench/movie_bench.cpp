@@ -361,10 +361,11 @@ int main(int argc, char** argv) {
                                               pictures + "/frame-%03d.jpg",
                                               "-vf",
                                               fit};
+    const MovieEncoderSettings& encoder = movie_encoder_settings();
     for (const std::string& arg :
          {std::string("-c:v"), std::string("libx264"), std::string("-preset"),
-          std::string(moviePreset), std::string("-crf"), std::to_string(movieCrf),
-          std::string("-x264-params"), std::string(movieX264Params), std::string("-threads"),
+          std::string(encoder.preset), std::string("-crf"), std::to_string(encoder.crf),
+          std::string("-x264-params"), std::string(encoder.x264Params), std::string("-threads"),
           std::to_string(std::max(1u, std::thread::hardware_concurrency())),
           std::string("-movflags"), std::string("+faststart"), ffmpegOut})
         ffmpegCommand.push_back(arg);
@@ -386,7 +387,7 @@ int main(int argc, char** argv) {
     std::printf("%d pictures of %d x %d (%.1f MiB each) to %d x %d at %d fps; libx264 preset "
                 "%s, CRF %d, %s; %u cores; best of %d rounds\n\n",
                 pictureCount, pictureWidth, pictureHeight, mib(picture_name(pictures, 1)),
-                movieWidth, movieHeight, movieFps, moviePreset, movieCrf, movieX264Params,
+                movieWidth, movieHeight, movieFps, encoder.preset, encoder.crf, encoder.x264Params,
                 std::thread::hardware_concurrency(), rounds);
     std::printf("| %-42s | %7s | %6s | %7s | %8s | %7s |\n", "run", "seconds", "fps", "CPU s",
                 "peak MiB", "MiB out");
