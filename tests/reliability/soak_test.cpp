@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace {
 
@@ -42,36 +43,47 @@ std::string failing_camera() {
 }
 
 // Presses Start as the user would and pumps events until the series has ended. A Start that is
-// off, a series that never begins and one that ends without giving the buttons back fail as
-// soon as they show, not at the time limit of a series that would never end.
-testing::AssertionResult run_series() {
+// off, a series that never begins or stalls, and one that ends without giving the buttons back
+// fail as soon as they show, not at the time limit of a series that would never end.
+testing::AssertionResult run_series(const StdoutCapture& console) {
     if (!startButton->IsEnabled())
         return testing::AssertionFailure()
                << "Start is off (" << buttons() << "), so no series can start";
     click(startButton);
+    using Clock = std::chrono::steady_clock;
     // Long enough for a Start that waits for the camera, and for a worker's last word.
     const auto settle = std::chrono::seconds(5);
+    // At interval 0 every pass prints; sanitizer builds included, none takes this long.
+    const auto silence = std::chrono::minutes(1);
     bool began = false;
-    auto lastWorking = std::chrono::steady_clock::now();
-    bool stuck = false;
+    std::size_t printed = console.size();
+    Clock::time_point lastWorking = Clock::now(), lastPrinted = Clock::now();
+    std::string failure;
     const bool ended = pump_until(
         [&] {
+            const Clock::time_point now = Clock::now();
+            if (console.size() != printed) {
+                printed = console.size();
+                lastPrinted = now;
+            }
             if (workers() != 0) {
                 began = true;
-                lastWorking = std::chrono::steady_clock::now();
-                return false;
-            }
-            if (began && buttons() == idle)
+                lastWorking = now;
+            } else if (began && buttons() == idle) {
                 return true;
-            stuck = std::chrono::steady_clock::now() - lastWorking > settle;
-            return stuck;
+            }
+            std::ostringstream why;
+            if (now - lastWorking > settle)
+                why << (began ? "the series ended with the buttons at (" : "no series began (")
+                    << buttons() << "), so the next one cannot start";
+            else if (now - lastPrinted > silence)
+                why << "the series printed nothing for a minute (" << buttons() << ")";
+            failure = why.str();
+            return !failure.empty();
         },
         seriesTimeoutMs);
-    if (stuck && began)
-        return testing::AssertionFailure() << "the series ended with the buttons at (" << buttons()
-                                           << "), so the next one cannot start";
-    if (stuck)
-        return testing::AssertionFailure() << "the series never began (" << buttons() << ")";
+    if (!failure.empty())
+        return testing::AssertionFailure() << failure;
     if (!ended)
         return testing::AssertionFailure() << "the series did not end in time";
     return testing::AssertionSuccess();
@@ -83,12 +95,12 @@ TEST(Soak, FiveHundredPassesLoseNoPictureAndKeepMemoryBounded) {
 
     // First series: the warm-up the memory is measured from.
     w.settings("0", "0", "50");
-    ASSERT_TRUE(run_series());
+    ASSERT_TRUE(run_series(w.console));
     const long afterFifty = resident_kib();
 
     // Second series: runs until the capture fails, which closes the camera and ends it.
     w.settings("0", "0", "0");
-    ASSERT_TRUE(run_series());
+    ASSERT_TRUE(run_series(w.console));
     ASSERT_EQ(occurrences(w.console.text(), "Could not capture image:\t-7\n"), 1);
     ASSERT_EQ(w.camera.log().back(), "exit") << "the failure closed the camera";
     detect_camera(w.frame->get());
@@ -99,7 +111,7 @@ TEST(Soak, FiveHundredPassesLoseNoPictureAndKeepMemoryBounded) {
     const int taken = occurrences(w.console.text(), "Capturing Image...\n");
     ASSERT_EQ(taken, failingCapture);
     w.settings("0", "0", wxString::Format("%d", passes - taken));
-    ASSERT_TRUE(run_series());
+    ASSERT_TRUE(run_series(w.console));
     const long afterAll = resident_kib();
     const double minutes =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count() / 60;
