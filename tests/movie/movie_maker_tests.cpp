@@ -24,6 +24,7 @@
 #include <mutex>
 #include <optional>
 #include <sstream>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -276,13 +277,19 @@ struct Turn {
     enum { Left, Right, Top, Bottom } red;
 };
 
-class TurnedPictures : public MovieMaker, public testing::WithParamInterface<Turn> {};
+// Cameras write EXIF in either byte order.
+class TurnedPictures : public MovieMaker,
+                       public testing::WithParamInterface<std::tuple<Turn, ExifOrder>> {};
 
 TEST_P(TurnedPictures, ExifOrientationTurnsThePictureUpright) {
-    const Turn turn = GetParam();
+    const auto [turn, order] = GetParam();
     write_halves_picture(picture("turned.jpg"), 200, 100);
-    write_file(picture("turned.jpg"),
-               with_exif(read_file(picture("turned.jpg")), turn.orientation));
+    const std::string turned =
+        with_exif(read_file(picture("turned.jpg")), turn.orientation, "", "", order);
+    ASSERT_NE(turned.find(order == ExifOrder::Motorola ? std::string("MM\0*", 4)
+                                                       : std::string("II*\0", 4)),
+              std::string::npos);
+    write_file(picture("turned.jpg"), turned);
     ASSERT_EQ(make(pictures()).outcome, MovieOutcome::Made);
     MovieOnDisk movie = read_movie(output);
     ASSERT_EQ(movie.frames.size(), 1u);
@@ -313,11 +320,17 @@ TEST_P(TurnedPictures, ExifOrientationTurnsThePictureUpright) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllEight, TurnedPictures,
-                         testing::Values(Turn{1, Turn::Left}, Turn{2, Turn::Right},
-                                         Turn{3, Turn::Right}, Turn{4, Turn::Left},
-                                         Turn{5, Turn::Top}, Turn{6, Turn::Top},
-                                         Turn{7, Turn::Bottom}, Turn{8, Turn::Bottom}));
+INSTANTIATE_TEST_SUITE_P(
+    AllEight, TurnedPictures,
+    testing::Combine(testing::Values(Turn{1, Turn::Left}, Turn{2, Turn::Right},
+                                     Turn{3, Turn::Right}, Turn{4, Turn::Left}, Turn{5, Turn::Top},
+                                     Turn{6, Turn::Top}, Turn{7, Turn::Bottom},
+                                     Turn{8, Turn::Bottom}),
+                     testing::Values(ExifOrder::Intel, ExifOrder::Motorola)),
+    [](const testing::TestParamInfo<std::tuple<Turn, ExifOrder>>& info) {
+        return "Orientation" + std::to_string(std::get<0>(info.param).orientation) +
+               (std::get<1>(info.param) == ExifOrder::Motorola ? "Motorola" : "Intel");
+    });
 
 TEST_F(MovieMaker, GreyAndCmykPicturesAreShownToo) {
     write_jpeg(picture("a-grey.jpg"), 160, 120, JpegKind::Grey,

@@ -45,12 +45,14 @@ void add_text(ExifData* exif, ExifMem* mem, ExifTag tag, const std::string& text
 } // namespace
 
 std::string with_exif(const std::string& jpeg, int orientation, const std::string& captured,
-                      const std::string& subseconds) {
+                      const std::string& subseconds, ExifOrder order) {
+    const ExifByteOrder bytes =
+        order == ExifOrder::Motorola ? EXIF_BYTE_ORDER_MOTOROLA : EXIF_BYTE_ORDER_INTEL;
     ExifMem* mem = exif_mem_new_default();
     ExifData* exif = exif_data_new_mem(mem);
-    exif_data_set_byte_order(exif, EXIF_BYTE_ORDER_INTEL);
+    exif_data_set_byte_order(exif, bytes);
     unsigned char value[2];
-    exif_set_short(value, EXIF_BYTE_ORDER_INTEL, ExifShort(orientation));
+    exif_set_short(value, bytes, ExifShort(orientation));
     add_entry(exif, mem, EXIF_IFD_0, EXIF_TAG_ORIENTATION, EXIF_FORMAT_SHORT, value, 2);
     add_text(exif, mem, EXIF_TAG_DATE_TIME_ORIGINAL, captured);
     add_text(exif, mem, EXIF_TAG_SUB_SEC_TIME_ORIGINAL, subseconds);

@@ -14,10 +14,13 @@ void write_camera_picture(const std::string& path, int frame, int width, int hei
 // A JPEG whose left half is red and right half blue, to see which way it was turned.
 void write_halves_picture(const std::string& path, int width, int height);
 
+// The byte orders of EXIF blocks: "II" as Intel wrote it, "MM" as Motorola did.
+enum class ExifOrder { Intel, Motorola };
+
 // The JPEG with an EXIF block holding the orientation (1 to 8) and, when given, the capture
 // time ("YYYY:MM:DD HH:MM:SS") and its fraction of a second ("123").
 std::string with_exif(const std::string& jpeg, int orientation, const std::string& captured = "",
-                      const std::string& subseconds = "");
+                      const std::string& subseconds = "", ExifOrder order = ExifOrder::Intel);
 
 // The JPEG with the size in its frame header replaced, the picture data left as it is: the header
 // of a damaged picture.

@@ -4,10 +4,10 @@
 #include "record/series_record.h"
 #include "support/file_size_limit.h"
 #include "support/temp_dir.h"
+#include "support/time_zone.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <unistd.h>
@@ -19,11 +19,7 @@ const std::time_t seriesStart = 1714557600;
 
 class SeriesRecordFile : public testing::Test {
   protected:
-    void SetUp() override {
-        // The name carries the local start time; one zone for the whole test run.
-        setenv("TZ", "UTC", 1);
-        tzset();
-    }
+    explicit SeriesRecordFile(const char* tz = "UTC0") : zone(tz) {}
     void TearDown() override { series_record_end(); }
 
     std::string begin(const std::string& dir) {
@@ -44,19 +40,33 @@ class SeriesRecordFile : public testing::Test {
         return r;
     }
 
+    TimeZone zone;
     TempDir work;
     std::vector<std::string> reports;
 };
 
-TEST_F(SeriesRecordFile, IsNamedAfterTheStartAndHasAHeaderRow) {
+// The name carries the local start time, the rows UTC times whatever the zone: in a zone far
+// from UTC, local time marked "Z" would be hours out.
+struct Zone {
+    const char* name;
+    const char* tz;
+    const char* recordName; // of a series begun at seriesStart
+};
+
+class SeriesRecordInZone : public SeriesRecordFile, public testing::WithParamInterface<Zone> {
+  protected:
+    SeriesRecordInZone() : SeriesRecordFile(GetParam().tz) {}
+};
+
+TEST_P(SeriesRecordInZone, IsNamedAfterTheLocalStartAndHasAHeaderRow) {
     const std::string path = begin(work.path());
-    EXPECT_EQ(path, work.file("vantlow-series-20240501-100000.csv"));
+    EXPECT_EQ(path, work.file(GetParam().recordName));
     EXPECT_EQ(read_file(path), "frame,pass,time,file,camera_folder,camera_name,size,outcome\r\n");
-    EXPECT_TRUE(is_series_record_name("vantlow-series-20240501-100000.csv"));
+    EXPECT_TRUE(is_series_record_name(GetParam().recordName));
     EXPECT_TRUE(reports.empty());
 }
 
-TEST_F(SeriesRecordFile, RowsAreQuotedAsRfc4180AndReadBackAsWritten) {
+TEST_P(SeriesRecordInZone, RowsAreQuotedAsRfc4180AndReadBackAsWritten) {
     const std::string path = begin(work.path());
     std::vector<SeriesRecordRow> rows;
     rows.push_back(row(1, work.file("IMG_0001.JPG")));
@@ -104,6 +114,13 @@ TEST_F(SeriesRecordFile, RowsAreQuotedAsRfc4180AndReadBackAsWritten) {
         EXPECT_EQ(read.rows[i].outcome, rows[i].outcome);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    UtcAndFarFromIt, SeriesRecordInZone,
+    testing::Values(Zone{"Utc", "UTC0", "vantlow-series-20240501-100000.csv"},
+                    Zone{"SaoPaulo", saoPauloZone, "vantlow-series-20240501-070000.csv"},
+                    Zone{"Kolkata", kolkataZone, "vantlow-series-20240501-153000.csv"}),
+    [](const testing::TestParamInfo<Zone>& info) { return std::string(info.param.name); });
 
 TEST_F(SeriesRecordFile, EachRowIsInTheFileAsSoonAsItIsAdded) {
     const std::string path = begin(work.path());

@@ -52,6 +52,10 @@ class StdoutCapture::Buffer : public std::streambuf {
         std::lock_guard<std::mutex> lock(mutex_);
         return text_;
     }
+    std::size_t size() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return text_.size();
+    }
 
   protected:
     int_type overflow(int_type c) override {
@@ -81,6 +85,10 @@ StdoutCapture::~StdoutCapture() {
 
 std::string StdoutCapture::text() const {
     return buffer_->text();
+}
+
+std::size_t StdoutCapture::size() const {
+    return buffer_->size();
 }
 
 class LogCapture::Target : public wxLog {

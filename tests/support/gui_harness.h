@@ -41,6 +41,8 @@ class StdoutCapture {
     StdoutCapture& operator=(const StdoutCapture&) = delete;
 
     std::string text() const;
+    // How much has been written: cheap to ask often.
+    std::size_t size() const;
 
   private:
     class Buffer;
