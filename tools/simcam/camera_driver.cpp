@@ -26,6 +26,8 @@ using Clock = std::chrono::steady_clock;
 
 struct Memory {
     ScenarioSource source;
+    // What the times in the operation log count from.
+    Clock::time_point loaded_at;
     ConfigNode config;
     PictureStore pictures;
     int next_frame = 1;
@@ -40,6 +42,7 @@ struct Memory {
     void reload_if_changed() {
         if (!source.refresh())
             return;
+        loaded_at = Clock::now();
         config = scenario().config;
         pictures.clear();
         next_frame = scenario().capture_counter;
@@ -53,6 +56,17 @@ void pause_ms(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+void write_log(const std::string& line) {
+    const Scenario& scenario = memory.scenario();
+    if (!scenario.log_times) {
+        log_operation(scenario.log_path, line);
+        return;
+    }
+    const auto since_load =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - memory.loaded_at);
+    log_operation(scenario.log_path, std::to_string(since_load.count()) + "\t" + line);
+}
+
 // Writes the operation's log line and passes its result on.
 int logged(int result, const std::string& operation, const std::string& subject = "") {
     std::string line = operation;
@@ -60,7 +74,7 @@ int logged(int result, const std::string& operation, const std::string& subject 
         line += " failed " + std::to_string(result);
     if (!subject.empty())
         line += " " + subject;
-    log_operation(memory.scenario().log_path, line);
+    write_log(line);
     return result;
 }
 
@@ -84,7 +98,7 @@ int set_config(Camera*, CameraWidget* window, GPContext*) {
     std::string line = "set_config";
     for (const std::string& change : take_values(window, memory.config))
         line += "\t" + change;
-    log_operation(memory.scenario().log_path, line);
+    write_log(line);
     return GP_OK;
 }
 
@@ -111,8 +125,7 @@ int set_single_config(Camera*, const char* name, CameraWidget* widget, GPContext
     if (error != GP_OK)
         return logged(error, "set_single_config", name);
     take_values(widget, *setting);
-    log_operation(memory.scenario().log_path,
-                  "set_single_config\t" + setting->name + "=" + setting->value);
+    write_log("set_single_config\t" + setting->name + "=" + setting->value);
     return GP_OK;
 }
 
@@ -120,7 +133,7 @@ int set_single_config(Camera*, const char* name, CameraWidget* widget, GPContext
 // that a test can free it, and then answers as a camera pulled off the cable. It keeps nothing
 // but a copy of the file, so a process may exit while it sleeps.
 int hang() {
-    log_operation(memory.scenario().log_path, "capture hangs");
+    write_log("capture hangs");
     const ScenarioFile loaded = memory.source.file();
     while (ScenarioFile::current().same_as(loaded))
         pause_ms(50);

@@ -178,7 +178,9 @@ void Parser::directive(const std::string& word, const std::vector<std::string>& 
         {"delete-delay-ms", &Scenario::delete_delay_ms},
         {"preview-delay-ms", &Scenario::preview_delay_ms}};
     static const std::map<std::string, bool Scenario::*> switches = {
-        {"single-config", &Scenario::single_config}, {"preview-log", &Scenario::preview_log}};
+        {"single-config", &Scenario::single_config},
+        {"preview-log", &Scenario::preview_log},
+        {"log-times", &Scenario::log_times}};
     static const std::map<std::string, std::vector<FailRule> Scenario::*> fails = {
         {"capture-fail", &Scenario::capture_fails},
         {"download-fail", &Scenario::download_fails},

@@ -98,6 +98,8 @@ struct Scenario {
     std::vector<CallRule> preview_damaged;
     bool preview_log = true;
     std::string log_path;
+    // Whether log lines start with the milliseconds since the scenario was loaded.
+    bool log_times = false;
     ConfigNode config;
 };
 
