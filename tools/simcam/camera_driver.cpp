@@ -2,6 +2,7 @@
 // The simulated camera as a libgphoto2 camera driver. Its state lives in this module and
 // outlasts gp_camera_exit, as a real camera's memory does, until the scenario changes.
 
+#include "cable.h"
 #include "camera_identity.h"
 #include "config_widgets.h"
 #include "driver_export.h"
@@ -12,6 +13,7 @@
 #include "scenario_source.h"
 
 #include <gphoto2/gphoto2-library.h>
+#include <gphoto2/gphoto2-port.h>
 #include <gphoto2/gphoto2-result.h>
 
 #include <chrono>
@@ -26,6 +28,8 @@ using Clock = std::chrono::steady_clock;
 
 struct Memory {
     ScenarioSource source;
+    // What the times in the operation log count from.
+    Clock::time_point loaded_at;
     ConfigNode config;
     PictureStore pictures;
     int next_frame = 1;
@@ -40,6 +44,7 @@ struct Memory {
     void reload_if_changed() {
         if (!source.refresh())
             return;
+        loaded_at = Clock::now();
         config = scenario().config;
         pictures.clear();
         next_frame = scenario().capture_counter;
@@ -53,6 +58,17 @@ void pause_ms(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+void write_log(const std::string& line) {
+    const Scenario& scenario = memory.scenario();
+    if (!scenario.log_times) {
+        log_operation(scenario.log_path, line);
+        return;
+    }
+    const auto since_load =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - memory.loaded_at);
+    log_operation(scenario.log_path, std::to_string(since_load.count()) + "\t" + line);
+}
+
 // Writes the operation's log line and passes its result on.
 int logged(int result, const std::string& operation, const std::string& subject = "") {
     std::string line = operation;
@@ -60,15 +76,41 @@ int logged(int result, const std::string& operation, const std::string& subject 
         line += " failed " + std::to_string(result);
     if (!subject.empty())
         line += " " + subject;
-    log_operation(memory.scenario().log_path, line);
+    write_log(line);
     return result;
+}
+
+// Every call starts with a request over the cable. libgphoto2's PTP driver reports any failed
+// transfer as an I/O error, and so does this one.
+int request(Camera* camera) {
+    const char bytes[1] = {};
+    return gp_port_write(camera->port, bytes, sizeof bytes) < GP_OK ? GP_ERROR_IO : GP_OK;
+}
+
+// The camera drops off the bus for `ms` milliseconds; the call it was answering fails as the
+// requests after it do.
+int drop_off(Camera* camera, int ms) {
+    gp_port_usb_msg_write(camera->port, kDropOffRequest, ms, 0, nullptr, 0);
+    return GP_ERROR_IO;
+}
+
+// The call's failure by the scenario's rules, or the camera dropping off at it.
+int outcome(Camera* camera, const std::vector<FailRule>& fails,
+            const std::vector<VanishRule>& vanishes, int call) {
+    const int error = failure_for(fails, call);
+    if (error != GP_OK)
+        return error;
+    const int ms = absence_for(vanishes, call);
+    return ms ? drop_off(camera, ms) : GP_OK;
 }
 
 int exit_camera(Camera*, GPContext*) {
     return logged(GP_OK, "exit");
 }
 
-int get_config(Camera*, CameraWidget** window, GPContext*) {
+int get_config(Camera* camera, CameraWidget** window, GPContext*) {
+    if (const int error = request(camera))
+        return logged(error, "get_config");
     pause_ms(memory.scenario().get_config_delay_ms);
     const int error = memory.scenario().get_config_error;
     if (error == GP_OK)
@@ -86,7 +128,9 @@ int refusal(const std::vector<std::string>& changes) {
     return GP_OK;
 }
 
-int set_config(Camera*, CameraWidget* window, GPContext*) {
+int set_config(Camera* camera, CameraWidget* window, GPContext*) {
+    if (const int error = request(camera))
+        return logged(error, "set_config");
     pause_ms(memory.scenario().set_config_delay_ms);
     int error = memory.scenario().set_config_error;
     if (error != GP_OK)
@@ -100,11 +144,13 @@ int set_config(Camera*, CameraWidget* window, GPContext*) {
     std::string line = "set_config";
     for (const std::string& change : changes)
         line += "\t" + change;
-    log_operation(memory.scenario().log_path, line);
+    write_log(line);
     return GP_OK;
 }
 
-int get_single_config(Camera*, const char* name, CameraWidget** widget, GPContext*) {
+int get_single_config(Camera* camera, const char* name, CameraWidget** widget, GPContext*) {
+    if (const int error = request(camera))
+        return logged(error, "get_single_config", name);
     pause_ms(memory.scenario().get_single_delay_ms);
     int error = memory.scenario().get_config_error;
     const ConfigNode* setting = find_setting(memory.config, name);
@@ -116,7 +162,9 @@ int get_single_config(Camera*, const char* name, CameraWidget** widget, GPContex
 }
 
 // Logs the value written even when it is the one the camera had: the write was asked for.
-int set_single_config(Camera*, const char* name, CameraWidget* widget, GPContext*) {
+int set_single_config(Camera* camera, const char* name, CameraWidget* widget, GPContext*) {
+    if (const int error = request(camera))
+        return logged(error, "set_single_config", name);
     pause_ms(memory.scenario().set_single_delay_ms);
     int error = memory.scenario().set_config_error;
     ConfigNode* setting = find_setting(memory.config, name);
@@ -132,8 +180,7 @@ int set_single_config(Camera*, const char* name, CameraWidget* widget, GPContext
     if (error != GP_OK)
         return logged(error, "set_single_config", name);
     *setting = std::move(written);
-    log_operation(memory.scenario().log_path,
-                  "set_single_config\t" + setting->name + "=" + setting->value);
+    write_log("set_single_config\t" + setting->name + "=" + setting->value);
     return GP_OK;
 }
 
@@ -144,7 +191,7 @@ void turn_dials(int capture) {
         if (dial.capture != capture || !setting)
             continue;
         setting->value = dial.value;
-        log_operation(memory.scenario().log_path, "dial\t" + dial.name + "=" + dial.value);
+        write_log("dial\t" + dial.name + "=" + dial.value);
     }
 }
 
@@ -152,7 +199,7 @@ void turn_dials(int capture) {
 // that a test can free it, and then answers as a camera pulled off the cable. It keeps nothing
 // but a copy of the file, so a process may exit while it sleeps.
 int hang() {
-    log_operation(memory.scenario().log_path, "capture hangs");
+    write_log("capture hangs");
     const ScenarioFile loaded = memory.source.file();
     while (ScenarioFile::current().same_as(loaded))
         pause_ms(50);
@@ -162,6 +209,8 @@ int hang() {
 int capture(Camera* camera, CameraCaptureType type, CameraFilePath* path, GPContext* context) {
     if (type != GP_CAPTURE_IMAGE)
         return GP_ERROR_NOT_SUPPORTED;
+    if (const int error = request(camera))
+        return logged(error, "capture");
     const Scenario& scenario = memory.scenario();
     const int call = ++memory.captures;
     if (picks(scenario.capture_hangs, call))
@@ -176,6 +225,9 @@ int capture(Camera* camera, CameraCaptureType type, CameraFilePath* path, GPCont
     const std::string name = scenario.capture_fixed.empty() ? scenario.capture_name.format(frame)
                                                             : scenario.capture_fixed;
     memory.pictures.put(folder, name, frame);
+    // The picture is on the card, but the camera is gone before it can say so.
+    if (const int ms = absence_for(scenario.capture_vanishes, call))
+        return logged(drop_off(camera, ms), "capture", join_path(folder, name));
     const int appended = gp_filesystem_append(camera->fs, folder.c_str(), name.c_str(), context);
     if (appended < GP_OK && appended != GP_ERROR_FILE_EXISTS)
         return appended;
@@ -196,9 +248,11 @@ int logged_preview(int result) {
     return memory.scenario().preview_log ? logged(result, "capture_preview") : result;
 }
 
-int capture_preview(Camera*, CameraFile* file, GPContext*) {
+int capture_preview(Camera* camera, CameraFile* file, GPContext*) {
     const Clock::time_point start = Clock::now();
     const Scenario& scenario = memory.scenario();
+    if (const int error = request(camera))
+        return logged_preview(error);
     if (!scenario.preview)
         return logged_preview(GP_ERROR_NOT_SUPPORTED);
     const int frame = ++memory.previews;
@@ -220,13 +274,19 @@ int capture_preview(Camera*, CameraFile* file, GPContext*) {
     return logged_preview(GP_OK);
 }
 
-int list_files(CameraFilesystem*, const char* folder, CameraList* list, void*, GPContext*) {
+// The filesystem functions get the camera as their data.
+int list_files(CameraFilesystem*, const char* folder, CameraList* list, void* camera, GPContext*) {
+    if (const int error = request(static_cast<Camera*>(camera)))
+        return error;
     for (const std::string& name : memory.pictures.files(normal_folder(folder)))
         gp_list_append(list, name.c_str(), nullptr);
     return GP_OK;
 }
 
-int list_folders(CameraFilesystem*, const char* folder, CameraList* list, void*, GPContext*) {
+int list_folders(CameraFilesystem*, const char* folder, CameraList* list, void* camera,
+                 GPContext*) {
+    if (const int error = request(static_cast<Camera*>(camera)))
+        return error;
     for (const std::string& name :
          memory.pictures.subfolders(normal_folder(folder), memory.scenario().capture_folder))
         gp_list_append(list, name.c_str(), nullptr);
@@ -234,14 +294,17 @@ int list_folders(CameraFilesystem*, const char* folder, CameraList* list, void*,
 }
 
 int get_file(CameraFilesystem*, const char* given_folder, const char* name, CameraFileType type,
-             CameraFile* file, void*, GPContext*) {
+             CameraFile* file, void* camera, GPContext*) {
     if (type != GP_FILE_TYPE_NORMAL)
         return GP_ERROR_NOT_SUPPORTED;
     const Clock::time_point start = Clock::now();
     const std::string folder = normal_folder(given_folder);
     const std::string path = join_path(folder, name);
+    if (const int error = request(static_cast<Camera*>(camera)))
+        return logged(error, "file_get", path);
     const Scenario& scenario = memory.scenario();
-    int error = failure_for(scenario.download_fails, ++memory.downloads);
+    int error = outcome(static_cast<Camera*>(camera), scenario.download_fails,
+                        scenario.download_vanishes, ++memory.downloads);
     const int frame = memory.pictures.frame(folder, name);
     if (error == GP_OK && frame < 0)
         error = GP_ERROR_FILE_NOT_FOUND;
@@ -260,10 +323,15 @@ int get_file(CameraFilesystem*, const char* given_folder, const char* name, Came
     return logged(GP_OK, "file_get", path);
 }
 
-int delete_file(CameraFilesystem*, const char* given_folder, const char* name, void*, GPContext*) {
-    pause_ms(memory.scenario().delete_delay_ms);
+int delete_file(CameraFilesystem*, const char* given_folder, const char* name, void* camera,
+                GPContext*) {
     const std::string folder = normal_folder(given_folder);
-    int error = failure_for(memory.scenario().delete_fails, ++memory.deletes);
+    if (const int error = request(static_cast<Camera*>(camera)))
+        return logged(error, "file_delete", join_path(folder, name));
+    const Scenario& scenario = memory.scenario();
+    pause_ms(scenario.delete_delay_ms);
+    int error = outcome(static_cast<Camera*>(camera), scenario.delete_fails,
+                        scenario.delete_vanishes, ++memory.deletes);
     if (error == GP_OK && !memory.pictures.remove(folder, name))
         error = GP_ERROR_FILE_NOT_FOUND;
     return logged(error, "file_delete", join_path(folder, name));
@@ -322,6 +390,6 @@ SIMCAM_EXPORT int camera_init(Camera* camera, GPContext*) {
     functions.folder_list_func = list_folders;
     functions.get_file_func = get_file;
     functions.del_file_func = delete_file;
-    const int result = gp_filesystem_set_funcs(camera->fs, &functions, nullptr);
+    const int result = gp_filesystem_set_funcs(camera->fs, &functions, camera);
     return logged(result, "init");
 }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The USB port the simulated camera hangs on. It only answers whether the camera is there
-// and whether it can be opened; the camera driver never sends it any bytes.
+// The USB port the simulated camera hangs on. It answers whether the camera is there and
+// whether it can be opened, and carries the camera driver's requests, which fail while the
+// camera is off the bus.
 
+#include "cable.h"
 #include "camera_identity.h"
 #include "driver_export.h"
 #include "port_operations.h"
@@ -10,16 +12,27 @@
 #include <gphoto2/gphoto2-port-info-list.h>
 #include <gphoto2/gphoto2-port-result.h>
 
+#include <chrono>
 #include <cstdlib>
 
 namespace simcam {
 namespace {
 
-ScenarioSource source;
+using Clock = std::chrono::steady_clock;
 
+ScenarioSource source;
+// When the camera is back on the bus after dropping off it.
+Clock::time_point back_at;
+
+// A new scenario is a new camera, plugged in.
 const Scenario& scenario() {
-    source.refresh();
+    if (source.refresh())
+        back_at = {};
     return source.scenario();
+}
+
+bool on_bus() {
+    return scenario().present && Clock::now() >= back_at;
 }
 
 int succeed(GPPort*) {
@@ -37,11 +50,22 @@ int update_port(GPPort* port) {
 
 int find_device(GPPort*, int vendor, int product) {
     const bool ours = vendor == kUsbVendor && product == kUsbProduct;
-    return ours && scenario().present ? GP_OK : GP_ERROR_IO_USB_FIND;
+    return ours && on_bus() ? GP_OK : GP_ERROR_IO_USB_FIND;
 }
 
 int find_device_by_class(GPPort*, int, int, int) {
     return GP_ERROR_IO_USB_FIND;
+}
+
+int write_request(GPPort*, const char*, int size) {
+    return on_bus() ? size : GP_ERROR_IO_WRITE;
+}
+
+int control_message(GPPort*, int request, int value, int, char*, int) {
+    if (request != kDropOffRequest || value < 0)
+        return GP_ERROR_NOT_SUPPORTED;
+    back_at = Clock::now() + std::chrono::milliseconds(value);
+    return GP_OK;
 }
 
 } // namespace
@@ -58,7 +82,8 @@ SIMCAM_EXPORT int gp_port_library_list(GPPortInfoList* list) {
         return result;
     gp_port_info_set_type(info, GP_PORT_USB);
     gp_port_info_set_name(info, "Universal Serial Bus");
-    gp_port_info_set_path(info, "usb:001,001");
+    // As libusb does, the bare "usb:" stands for an empty bus.
+    gp_port_info_set_path(info, simcam::on_bus() ? "usb:001,001" : "usb:");
     result = gp_port_info_list_append(list, info);
     return result < GP_OK ? result : GP_OK;
 }
@@ -72,8 +97,10 @@ SIMCAM_EXPORT GPPortOperations* gp_port_library_operations() {
     operations->exit = simcam::succeed;
     operations->open = simcam::open_port;
     operations->close = simcam::succeed;
+    operations->write = simcam::write_request;
     operations->update = simcam::update_port;
     operations->find_device = simcam::find_device;
     operations->find_device_by_class = simcam::find_device_by_class;
+    operations->msg_write = simcam::control_message;
     return operations;
 }

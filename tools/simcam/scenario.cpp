@@ -180,12 +180,17 @@ void Parser::directive(const std::string& word, const std::vector<std::string>& 
     static const std::map<std::string, bool Scenario::*> switches = {
         {"single-config", &Scenario::single_config},
         {"preview-log", &Scenario::preview_log},
-        {"forget-settings", &Scenario::forget_settings}};
+        {"forget-settings", &Scenario::forget_settings},
+        {"log-times", &Scenario::log_times}};
     static const std::map<std::string, std::vector<FailRule> Scenario::*> fails = {
         {"capture-fail", &Scenario::capture_fails},
         {"download-fail", &Scenario::download_fails},
         {"delete-fail", &Scenario::delete_fails},
         {"preview-fail", &Scenario::preview_fails}};
+    static const std::map<std::string, std::vector<VanishRule> Scenario::*> vanishes = {
+        {"capture-vanish", &Scenario::capture_vanishes},
+        {"download-vanish", &Scenario::download_vanishes},
+        {"delete-vanish", &Scenario::delete_vanishes}};
     static const std::map<std::string, std::vector<CallRule> Scenario::*> calls = {
         {"capture-hang", &Scenario::capture_hangs},
         {"preview-damaged", &Scenario::preview_damaged}};
@@ -196,6 +201,7 @@ void Parser::directive(const std::string& word, const std::vector<std::string>& 
         word.compare(word.size() - from_suffix.size(), std::string::npos, from_suffix) == 0;
     const std::string rule_word = onwards ? word.substr(0, word.size() - from_suffix.size()) : word;
     const auto fail = fails.find(rule_word);
+    const auto vanish = vanishes.find(rule_word);
     const auto call = calls.find(rule_word);
 
     int number = 0;
@@ -216,6 +222,12 @@ void Parser::directive(const std::string& word, const std::vector<std::string>& 
                  to_int(args[1], code) && code < 0;
         if (usable)
             (scenario_.*(fail->second)).push_back(FailRule{CallRule{number, onwards}, code});
+    } else if (vanish != vanishes.end()) {
+        int ms = 0;
+        usable = args.size() == 2 && to_int(args[0], number) && number >= 1 &&
+                 to_int(args[1], ms) && ms >= 1;
+        if (usable)
+            (scenario_.*(vanish->second)).push_back(VanishRule{CallRule{number, onwards}, ms});
     } else if (call != calls.end()) {
         usable = args.size() == 1 && to_int(args[0], number) && number >= 1;
         if (usable)
@@ -384,6 +396,13 @@ int failure_for(const std::vector<FailRule>& rules, int nth) {
         if (rule.calls.picks(nth))
             return rule.code;
     return GP_OK;
+}
+
+int absence_for(const std::vector<VanishRule>& rules, int nth) {
+    for (const VanishRule& rule : rules)
+        if (rule.calls.picks(nth))
+            return rule.ms;
+    return 0;
 }
 
 Scenario parse_scenario(const std::string& text) {

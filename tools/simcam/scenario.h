@@ -59,6 +59,15 @@ struct RefusedValue {
     int code = GP_ERROR;
 };
 
+// Makes the camera drop off the bus at the calls a rule picks, for `ms` milliseconds.
+struct VanishRule {
+    CallRule calls;
+    int ms = 0;
+};
+
+// How long the camera stays away after the nth call, or 0 if it stays.
+int absence_for(const std::vector<VanishRule>& rules, int nth);
+
 // How a JPEG looks: the frame number on a colour gradient, or a landscape whose sun crosses the
 // sky from dawn to dusk once every day_frames frames.
 enum class PictureStyle { Digits, Scene };
@@ -111,6 +120,9 @@ struct Scenario {
     std::vector<CallRule> capture_hangs;
     std::vector<FailRule> download_fails;
     std::vector<FailRule> delete_fails;
+    std::vector<VanishRule> capture_vanishes;
+    std::vector<VanishRule> download_vanishes;
+    std::vector<VanishRule> delete_vanishes;
     bool preview = true;
     int preview_width = 1024;
     int preview_height = 680;
@@ -119,6 +131,8 @@ struct Scenario {
     std::vector<CallRule> preview_damaged;
     bool preview_log = true;
     std::string log_path;
+    // Whether log lines start with the milliseconds since the scenario was loaded.
+    bool log_times = false;
     ConfigNode config;
 };
 
