@@ -19,7 +19,7 @@ lintian --display-info --pedantic --fail-on error,warning "$deb" 2>&1 | grep -v 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = vantlow ] || problem "the package is named '$(field Package)'"
 [ "$(field Version)" = "$version" ] || problem "the package's version is '$(field Version)'"
-for lib in libwxgtk3.2-1 libwxbase3.2-1 libgphoto2-6 libjpeg62-turbo libstdc++6; do
+for lib in libwxgtk3.2-1 libwxbase3.2-1 libgphoto2-6 libjpeg62-turbo libnova-0.16-0 libstdc++6; do
   field Depends | tr ',' '\n' | awk '{print $1}' | grep -qxF "$lib" || problem "the package does not depend on $lib"
 done
 # What dpkg would do with it here, where every dependency is installed.

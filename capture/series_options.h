@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "capture/series_schedule.h"
+#include "capture/series_time.h"
+
+#include <optional>
+#include <string>
+
+// The options of a series that are kept between runs: group [Series] of
+// $XDG_CONFIG_HOME/vantlow/vantlow.conf. Without the file every option has its default and
+// the program behaves as it always did.
+
+enum class Cadence { Pause, Steady };
+enum class CameraLost { End, Reconnect };
+
+struct SeriesOptions {
+    Cadence cadence = Cadence::Pause;
+    CameraLost onCameraLost = CameraLost::End;
+    long reconnectMinutes = 30;
+    bool keepAwake = true;
+    SeriesTime startAt = SeriesTime::now();
+    SeriesTime endAt = SeriesTime::limits();
+    std::optional<double> latitude;  // degrees, north positive
+    std::optional<double> longitude; // degrees, east positive
+
+    // Both coordinates, or nothing when either is unset.
+    std::optional<Location> location() const;
+
+    bool operator==(const SeriesOptions& other) const;
+    bool operator!=(const SeriesOptions& other) const { return !(*this == other); }
+};
+
+// $XDG_CONFIG_HOME/vantlow/vantlow.conf, with ~/.config when the variable is unset, empty or
+// not an absolute path.
+std::string series_options_path();
+
+// Reads the options; a missing file gives the defaults silently. A value that does not parse
+// gets its default and one line on the console, as does each line that the file's reader
+// cannot make sense of. Keys it does not know are left alone: a later version's file reads
+// without complaint.
+SeriesOptions load_series_options(const std::string& path);
+
+// Writes every key of [Series], making the folder if need be, and keeps whatever else the file
+// holds. On failure returns false with the reason in `failure`.
+bool save_series_options(const std::string& path, const SeriesOptions& options,
+                         std::string& failure);
