@@ -2,6 +2,7 @@
 #include "app/command_turns.h"
 #include "app/ids.h"
 #include "app/live_view_page.h"
+#include "app/series_options_store.h"
 #include "app/series_page.h"
 #include "app/vantlow.h"
 #include "camera/camera_thread.h"
@@ -35,6 +36,7 @@ wxBEGIN_EVENT_TABLE(MyFrame, wxFrame)
 wxEND_EVENT_TABLE()
 
 MyFrame::MyFrame() : wxFrame(nullptr, wxID_ANY, "Vantlow") {
+    load_window_series_options();
     command_turns().open();
     // A series' steps wait their turn behind the camera like the window's commands.
     gui_bridge().open([](std::function<void()> work, std::function<void()> done) {

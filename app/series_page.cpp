@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/series_page.h"
 
+#include "app/series_options_store.h"
+
 #include "app/ids.h"
 
 #include <wx/statbox.h>
@@ -84,7 +86,7 @@ wxPanel* create_series_page(wxWindow* parent) {
 
 SeriesSettings read_series_settings() {
     return {intervalText->GetValue(), runtimeText->GetValue(), maxFramesText->GetValue(),
-            directoryPicker->GetPath()};
+            directoryPicker->GetPath(), window_series_options()};
 }
 
 void show_series_idle() {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "capture/series_options.h"
+
 #include <wx/button.h>
 #include <wx/filepicker.h>
 #include <wx/panel.h>
@@ -25,6 +27,7 @@ struct SeriesSettings {
     wxString runtime;
     wxString maxFrames;
     wxString directory; // where its record goes
+    SeriesOptions options;
 };
 SeriesSettings read_series_settings();
 

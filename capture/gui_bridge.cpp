@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "capture/gui_bridge.h"
 
+#include "capture/series_clock.h"
+
 #include <memory>
 
 GuiBridge& gui_bridge() {
@@ -55,6 +57,10 @@ bool GuiBridge::run_on_gui_thread(wxEvtHandler* window, const std::function<void
 }
 
 void GuiBridge::pause_unless_closed(std::chrono::milliseconds pause) {
+    pause_until(series_clock().now() + pause);
+}
+
+void GuiBridge::pause_until(std::chrono::steady_clock::time_point when) {
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait_for(lock, pause, [this] { return !open_; });
+    series_clock().wait_until(lock, changed_, when, [this] { return !open_; });
 }

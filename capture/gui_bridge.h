@@ -27,6 +27,8 @@ class GuiBridge {
 
     // Waits the given time, or less when the bridge closes meanwhile.
     void pause_unless_closed(std::chrono::milliseconds pause);
+    // Waits on the series clock until `when`, or less when the bridge closes meanwhile.
+    void pause_until(std::chrono::steady_clock::time_point when);
 
   private:
     bool is_open();
