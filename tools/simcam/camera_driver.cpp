@@ -6,6 +6,7 @@
 #include "camera_identity.h"
 #include "config_widgets.h"
 #include "driver_export.h"
+#include "exposure.h"
 #include "folder_path.h"
 #include "op_log.h"
 #include "picture.h"
@@ -38,6 +39,7 @@ struct Memory {
     int downloads = 0;
     int deletes = 0;
     int previews = 0;
+    Flicker flicker;
 
     const Scenario& scenario() const { return source.scenario(); }
 
@@ -49,6 +51,7 @@ struct Memory {
         pictures.clear();
         next_frame = scenario().capture_counter;
         captures = downloads = deletes = previews = 0;
+        flicker.restart();
     }
 };
 
@@ -206,6 +209,18 @@ int hang() {
     return GP_ERROR_IO;
 }
 
+// The light on the picture that the nth capture takes now.
+LightReading read_light(int capture) {
+    const SceneLight& light = memory.scenario().light;
+    const double seconds = std::chrono::duration<double>(Clock::now() - memory.loaded_at).count();
+    LightReading reading;
+    reading.scene_ev = light.ev_at(capture, seconds);
+    reading.camera_ev = camera_ev(memory.config, light.exposure_settings, reading.scene_ev);
+    if (light.flicker > 0)
+        reading.flicker = memory.flicker.next(light.flicker);
+    return reading;
+}
+
 int capture(Camera* camera, CameraCaptureType type, CameraFilePath* path, GPContext* context) {
     if (type != GP_CAPTURE_IMAGE)
         return GP_ERROR_NOT_SUPPORTED;
@@ -224,7 +239,13 @@ int capture(Camera* camera, CameraCaptureType type, CameraFilePath* path, GPCont
     const std::string& folder = scenario.capture_folder;
     const std::string name = scenario.capture_fixed.empty() ? scenario.capture_name.format(frame)
                                                             : scenario.capture_fixed;
-    memory.pictures.put(folder, name, frame);
+    Shot shot{frame, std::nullopt};
+    std::optional<LightReading> light;
+    if (scenario.light.on()) {
+        light = read_light(call);
+        shot.stops = light->stops();
+    }
+    memory.pictures.put(folder, name, shot);
     // The picture is on the card, but the camera is gone before it can say so.
     if (const int ms = absence_for(scenario.capture_vanishes, call))
         return logged(drop_off(camera, ms), "capture", join_path(folder, name));
@@ -238,6 +259,8 @@ int capture(Camera* camera, CameraCaptureType type, CameraFilePath* path, GPCont
         const ConfigNode* setting = find_keyed(memory.config, setting_name);
         subject += "\t" + setting_name + "=" + (setting ? setting->value : "?");
     }
+    if (light)
+        subject += light->log_fields(scenario.light.flicker > 0);
     logged(GP_OK, "capture", subject);
     turn_dials(call);
     return GP_OK;
@@ -305,13 +328,13 @@ int get_file(CameraFilesystem*, const char* given_folder, const char* name, Came
     const Scenario& scenario = memory.scenario();
     int error = outcome(static_cast<Camera*>(camera), scenario.download_fails,
                         scenario.download_vanishes, ++memory.downloads);
-    const int frame = memory.pictures.frame(folder, name);
-    if (error == GP_OK && frame < 0)
+    const std::optional<Shot> shot = memory.pictures.find(folder, name);
+    if (error == GP_OK && !shot)
         error = GP_ERROR_FILE_NOT_FOUND;
     if (error != GP_OK)
         return logged(error, "file_get", path);
 
-    const std::string bytes = make_picture(frame, scenario.picture);
+    const std::string bytes = make_picture(shot->frame, scenario.picture, shot->stops);
     if (!scenario.picture.raw && bytes.empty())
         return logged(GP_ERROR_NO_MEMORY, "file_get", path);
     // The transfer time counts from the request, making the picture included.

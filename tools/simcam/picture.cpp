@@ -346,6 +346,49 @@ class MovingBall {
     int width_, height_, radius_, centre_x_, centre_y_;
 };
 
+double linear(double encoded) {
+    return encoded <= 0.04045 ? encoded / 12.92 : std::pow((encoded + 0.055) / 1.055, 2.4);
+}
+
+double encoded(double linear) {
+    return linear <= 0.0031308 ? linear * 12.92 : 1.055 * std::pow(linear, 1 / 2.4) - 0.055;
+}
+
+// A picture's exposure: its light scaled so that the mean luminance lands `stops` from
+// mid-grey, each channel clipped at full scale. The mean comes from every eighth row, which is
+// near enough and spares painting the picture twice.
+class Exposure {
+  public:
+    Exposure(double stops, int width, int height, const RowPainter& paint_row) {
+        double linear_of[256];
+        for (int value = 0; value < 256; ++value)
+            linear_of[value] = linear(value / 255.0);
+        std::vector<JSAMPLE> row(3 * static_cast<size_t>(width));
+        double sum = 0;
+        long pixels = 0;
+        for (int y = 0; y < height; y += 8) {
+            paint_row(y, row.data());
+            for (int x = 0; x < width; ++x, ++pixels)
+                sum += 0.2126 * linear_of[row[3 * x]] + 0.7152 * linear_of[row[3 * x + 1]] +
+                       0.0722 * linear_of[row[3 * x + 2]];
+        }
+        const double mean = sum / std::max(1L, pixels);
+        const double gain = (mean > 0 ? kMidGrey / mean : 1) * std::exp2(stops);
+        for (int value = 0; value < 256; ++value)
+            table_[value] = static_cast<JSAMPLE>(
+                std::lround(255 * encoded(std::min(1.0, linear_of[value] * gain))));
+    }
+
+    void apply(int width, JSAMPLE* row) const {
+        for (int i = 0; i < 3 * width; ++i)
+            row[i] = table_[row[i]];
+    }
+
+  private:
+    static constexpr double kMidGrey = 0.18;
+    JSAMPLE table_[256];
+};
+
 std::string make_raw(int frame, int size) {
     std::string bytes(static_cast<size_t>(size), '\0');
     uint32_t state = 2654435761u * static_cast<uint32_t>(frame) + 1u;
@@ -359,18 +402,25 @@ std::string make_raw(int frame, int size) {
 
 } // namespace
 
-std::string make_picture(int frame, const PictureKind& kind) {
+std::string make_picture(int frame, const PictureKind& kind, std::optional<double> stops) {
     if (kind.raw)
         return make_raw(frame, kind.raw_size);
     const Grain grain(kind.grain, frame);
+    auto encode = [&](const RowPainter& paint_row) {
+        if (!stops)
+            return encode_jpeg(kind.width, kind.height, grain, paint_row);
+        const Exposure exposure(*stops, kind.width, kind.height, paint_row);
+        return encode_jpeg(kind.width, kind.height, grain, [&](int y, JSAMPLE* row) {
+            paint_row(y, row);
+            exposure.apply(kind.width, row);
+        });
+    };
     if (kind.style == PictureStyle::Scene) {
         const Scene scene(frame, kind.day_frames, kind.width, kind.height);
-        return encode_jpeg(kind.width, kind.height, grain,
-                           [&scene](int y, JSAMPLE* row) { scene.fill_row(y, row); });
+        return encode([&scene](int y, JSAMPLE* row) { scene.fill_row(y, row); });
     }
     const Digits digits(frame, kind.width, kind.height);
-    return encode_jpeg(kind.width, kind.height, grain,
-                       [&digits](int y, JSAMPLE* row) { digits.fill_row(y, row); });
+    return encode([&digits](int y, JSAMPLE* row) { digits.fill_row(y, row); });
 }
 
 std::string make_jpeg(int frame, int width, int height) {

@@ -3,6 +3,7 @@
 
 #include "scenario.h"
 
+#include <optional>
 #include <string>
 
 namespace simcam {
@@ -16,7 +17,11 @@ namespace simcam {
 //    dawn to midday to dusk; the frame number stands in the top-left corner. The next day
 //    starts over;
 //  - raw: bytes that are no image, as a raw file from the camera would look to a JPEG decoder.
-std::string make_picture(int frame, const PictureKind& kind);
+// With `stops`, a JPEG is exposed that many stops above mid-grey: its light is scaled so that its
+// mean (linear) luminance is 18% times 2^stops, and each channel clips at full scale as a
+// sensor's does.
+std::string make_picture(int frame, const PictureKind& kind,
+                         std::optional<double> stops = std::nullopt);
 
 // The default camera's picture: digits, without grain.
 std::string make_jpeg(int frame, int width, int height);

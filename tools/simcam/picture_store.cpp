@@ -5,16 +5,16 @@
 
 namespace simcam {
 
-void PictureStore::put(const std::string& folder, const std::string& name, int frame) {
+void PictureStore::put(const std::string& folder, const std::string& name, const Shot& shot) {
     remove(folder, name);
-    pictures_.push_back(Picture{folder, name, frame});
+    pictures_.push_back(Picture{folder, name, shot});
 }
 
-int PictureStore::frame(const std::string& folder, const std::string& name) const {
+std::optional<Shot> PictureStore::find(const std::string& folder, const std::string& name) const {
     for (const Picture& picture : pictures_)
         if (picture.folder == folder && picture.name == name)
-            return picture.frame;
-    return -1;
+            return picture.shot;
+    return std::nullopt;
 }
 
 bool PictureStore::remove(const std::string& folder, const std::string& name) {

@@ -1,20 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace simcam {
 
+// What a picture is made from again: its frame number, and its exposure in stops from
+// mid-grey when the scene has light.
+struct Shot {
+    int frame = 0;
+    std::optional<double> stops;
+};
+
 // The pictures on the camera's card, by folder (as normal_folder writes it) and name. A picture is
-// kept as its frame number: its bytes are made again when it is downloaded, so a long time-lapse
-// costs no memory.
+// kept as its shot: its bytes are made again when it is downloaded, so a long time-lapse costs no
+// memory.
 class PictureStore {
   public:
     // Replaces a picture of the same path.
-    void put(const std::string& folder, const std::string& name, int frame);
-    // The frame number, or -1 if there is no such picture.
-    int frame(const std::string& folder, const std::string& name) const;
+    void put(const std::string& folder, const std::string& name, const Shot& shot);
+    std::optional<Shot> find(const std::string& folder, const std::string& name) const;
     bool remove(const std::string& folder, const std::string& name);
     void clear() { pictures_.clear(); }
 
@@ -27,7 +34,7 @@ class PictureStore {
     struct Picture {
         std::string folder;
         std::string name;
-        int frame;
+        Shot shot;
     };
     std::vector<Picture> pictures_;
 };

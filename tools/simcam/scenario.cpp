@@ -4,6 +4,7 @@
 #include "folder_path.h"
 #include "scenario_tokens.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -86,6 +87,7 @@ class Parser {
   private:
     void line(const std::vector<Token>& tokens);
     void directive(const std::string& word, const std::vector<std::string>& args);
+    bool light(const std::string& word, const std::vector<std::string>& args);
     void widget(CameraWidgetType type, const std::vector<Token>& args);
     bool canonical_value(ConfigNode& node);
     void warn(const std::string& message) const;
@@ -296,6 +298,9 @@ void Parser::directive(const std::string& word, const std::vector<std::string>& 
         usable = args.size() == 3 && !args[0].empty() && to_int(args[2], code) && code < 0;
         if (usable)
             scenario_.refused.push_back(RefusedValue{args[0], args[1], code});
+    } else if (word == "scene-ev" || word == "scene-ev-at" || word == "scene-day" ||
+               word == "scene-day-seconds" || word == "flicker" || word == "exposure-settings") {
+        usable = light(word, args);
     } else if (word == "log-settings") {
         usable = !args.empty();
         scenario_.logged_settings.insert(scenario_.logged_settings.end(), args.begin(), args.end());
@@ -309,6 +314,59 @@ void Parser::directive(const std::string& word, const std::vector<std::string>& 
     }
     if (!usable)
         warn("unusable '" + word + "' line (ignored)");
+}
+
+// The light's directives; false if the line is unusable. A curve is given one way only: pairs
+// or a day, by captures or by seconds.
+bool Parser::light(const std::string& word, const std::vector<std::string>& args) {
+    SceneLight& light = scenario_.light;
+    float at = 0, ev = 0, from = 0, to = 0;
+    if (word == "flicker") {
+        if (args.size() != 1 || !to_float(args[0], ev) || ev < 0)
+            return false;
+        light.flicker = ev;
+        return true;
+    }
+    if (word == "exposure-settings") {
+        if (args.size() != 3)
+            return false;
+        light.exposure_settings = args;
+        return true;
+    }
+    const bool pairs = word == "scene-ev" || word == "scene-ev-at";
+    const bool day = !pairs;
+    const LightClock clock =
+        word == "scene-day" || word == "scene-ev" ? LightClock::Captures : LightClock::Seconds;
+    if (light.on() && (light.clock != clock || light.points.empty() == pairs)) {
+        warn("a second kind of light curve (ignored)");
+        return true;
+    }
+    if (args.empty() || !to_float(args[0], at))
+        return false;
+    // A day needs two captures or some time to fall in.
+    const bool placed = clock == LightClock::Captures ? at == std::floor(at) && at >= (day ? 2 : 1)
+                                                      : (day ? at > 0 : at >= 0);
+    if (!placed)
+        return false;
+    light.clock = clock;
+    if (pairs) {
+        if (args.size() != 2 || !to_float(args[1], ev))
+            return false;
+        const auto after = std::upper_bound(
+            light.points.begin(), light.points.end(), at,
+            [](double value, const LightPoint& point) { return value < point.at; });
+        light.points.insert(after, LightPoint{at, ev});
+        return true;
+    }
+    if (args.size() == 3 && to_float(args[1], from) && to_float(args[2], to)) {
+        light.from = from;
+        light.to = to;
+    } else if (args.size() != 1) {
+        return false;
+    }
+    // By captures the day ends at its last capture.
+    light.span = clock == LightClock::Captures ? at - 1 : at;
+    return true;
 }
 
 void Parser::widget(CameraWidgetType type, const std::vector<Token>& args) {

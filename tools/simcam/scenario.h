@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "light.h"
 #include "name_pattern.h"
 
 #include <gphoto2/gphoto2-result.h>
@@ -133,6 +134,8 @@ struct Scenario {
     std::string log_path;
     // Whether log lines start with the milliseconds since the scenario was loaded.
     bool log_times = false;
+    // Without a curve the pictures keep their own brightness.
+    SceneLight light;
     ConfigNode config;
 };
 
