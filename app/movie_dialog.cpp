@@ -140,7 +140,7 @@ void build_dialog(MovieDialog& d, wxDialog* dialog) {
     label("Brightness");
     d.deflicker =
         new wxCheckBox(d.dialog, wxID_ANY,
-                       wxString::Format("Deflicker: even out each frame with the %d around it",
+                       wxString::Format("Deflicker: even out the brightness over %d frames",
                                         defaultDeflickerFrames),
                        wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, "MovieDeflicker");
     grid->Add(d.deflicker, 0, wxALIGN_CENTER_VERTICAL);
