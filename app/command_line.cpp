@@ -10,12 +10,14 @@
 namespace {
 
 const char shortUsage[] =
-    "Usage: vantlow [--make-movie SOURCE [-o OUT.mp4] [--fps N] [--size WxH|source] [--force]]\n"
+    "Usage: vantlow [--make-movie SOURCE [-o OUT.mp4] [--fps N] [--size WxH|source]\n"
+    "                [--deflicker[=N]] [--force]]\n"
     "Try 'vantlow --help' for more.\n";
 
 const char helpText[] =
     "Usage: vantlow [GTK options]\n"
-    "       vantlow --make-movie SOURCE [-o OUT.mp4] [--fps N] [--size WxH|source] [--force]\n"
+    "       vantlow --make-movie SOURCE [-o OUT.mp4] [--fps N] [--size WxH|source]\n"
+    "                            [--deflicker[=N]] [--force]\n"
     "Without --make-movie, --help or --version, Vantlow opens its window and ignores other\n"
     "arguments; --make-movie needs no display.\n"
     "\n"
@@ -23,6 +25,9 @@ const char helpText[] =
     "  -o, --output OUT.mp4   the movie file (default: beside SOURCE, a name not yet taken)\n"
     "  --fps N                frames per second (default 25)\n"
     "  --size WxH|source      1920x1080 (default), 3840x2160, or source: the pictures' own size\n"
+    "  --deflicker[=N]        even out the brightness from frame to frame over a centred\n"
+    "                         window of N frames (default 15, at most 51); slow changes of\n"
+    "                         light stay. --deflicker=0 leaves it as it is (the default)\n"
     "  --force                replace OUT.mp4 if it exists\n"
     "  --help                 show this help and exit\n"
     "  --version              show the version and exit\n";
@@ -131,6 +136,14 @@ Command parse_command_line(int argc, char** argv) {
             if (!take_value(&text) ||
                 !parse_size(text, &command.movie.width, &command.movie.height))
                 return usage_error("--size needs WIDTHxHEIGHT, such as 1920x1080, or source");
+            movie_option();
+        } else if (arg == "--deflicker") {
+            // The value only ever joined: a plain word after it is no number of frames.
+            command.movie.deflicker = defaultDeflickerFrames;
+            if (joined && (!parse_count(value, &command.movie.deflicker) ||
+                           command.movie.deflicker > maxDeflickerFrames))
+                return usage_error("--deflicker=N needs a whole number of frames from 0 to " +
+                                   std::to_string(maxDeflickerFrames));
             movie_option();
         } else if (arg == "--force" && !joined) {
             command.movie.replace = true;

@@ -4,6 +4,7 @@
 #include "movie/movie_text.h"
 #include "record/series_record.h"
 
+#include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/filepicker.h>
 #include <wx/gauge.h>
@@ -52,6 +53,7 @@ struct MovieDialog {
     wxDirPickerCtrl* folder;
     wxSpinCtrl* fps;
     wxChoice* size;
+    wxCheckBox* deflicker;
     wxFilePickerCtrl* output;
     bool outputChosen = false; // by the person, so a new source no longer changes it
 };
@@ -134,6 +136,14 @@ void build_dialog(MovieDialog& d, wxDialog* dialog) {
                           wxDefaultValidator, "MovieSize");
     d.size->SetSelection(0);
     grid->Add(d.size);
+
+    label("Brightness");
+    d.deflicker =
+        new wxCheckBox(d.dialog, wxID_ANY,
+                       wxString::Format("Deflicker: even out the brightness over %d frames",
+                                        defaultDeflickerFrames),
+                       wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, "MovieDeflicker");
+    grid->Add(d.deflicker, 0, wxALIGN_CENTER_VERTICAL);
 
     label("Output file");
     d.output =
@@ -290,6 +300,7 @@ void MyFrame::MakeMovie(wxCommandEvent&) {
     const wxSize size = movieSizes[std::max(0, d.size->GetSelection())];
     request.width = size.x;
     request.height = size.y;
+    request.deflicker = d.deflicker->GetValue() ? defaultDeflickerFrames : 0;
     request.replace = replace;
     start_movie(this, request);
 }

@@ -227,11 +227,12 @@ void report_progress(const MovieProgressReport& progress, int done, int total,
 }
 
 // Encodes every picture the decoders deliver; 0 or the libav error that stopped it.
-int encode_pictures(const MovieSource& source, MovieEncoder& encoder, MovieResult& result,
-                    const MovieProgressReport& progress, const std::atomic<bool>& cancel) {
+int encode_pictures(const MovieSource& source, int deflicker, MovieEncoder& encoder,
+                    MovieResult& result, const MovieProgressReport& progress,
+                    const std::atomic<bool>& cancel) {
     const int threads = int(std::max(1u, std::thread::hardware_concurrency()));
     DecodeAhead decoders(source.pictures, result.width, result.height, threads, threads + 2,
-                         cancel);
+                         deflicker_half_window(deflicker), cancel);
     if (!decoders.ready())
         return AVERROR(ENOMEM);
     int total = int(source.pictures.size());
@@ -265,6 +266,12 @@ MovieResult run(const MovieRequest& request, const MovieProgressReport& progress
                        std::to_string(maxMovieFps) + ", not " + std::to_string(request.fps) + ".";
         return result;
     }
+    if (request.deflicker < 0 || request.deflicker > maxDeflickerFrames) {
+        result.error = "The deflicker window must be a whole number of frames from 0 to " +
+                       std::to_string(maxDeflickerFrames) + ", not " +
+                       std::to_string(request.deflicker) + ".";
+        return result;
+    }
     MovieSource source = gather_pictures(request.source);
     result.notPictures = source.notPictures;
     result.damaged = source.damaged;
@@ -293,7 +300,7 @@ MovieResult run(const MovieRequest& request, const MovieProgressReport& progress
         result.error = open_failure_text(request.output, result, encoder, code);
         return result;
     }
-    code = encode_pictures(source, encoder, result, progress, cancel);
+    code = encode_pictures(source, request.deflicker, encoder, result, progress, cancel);
     if (cancel) {
         result.outcome = MovieOutcome::Cancelled;
         result.error = "Cancelled; the partial movie was removed.";

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "movie/deflicker.h"
+
 #include <atomic>
 #include <functional>
 #include <string>
@@ -18,6 +20,9 @@ struct MovieRequest {
     int width = 1920;
     int height = 1080;
     bool replace = false; // whether an existing output file may be replaced
+    // Frames in the centred window over which each frame's brightness is evened out, from 0
+    // (left as it is) to maxDeflickerFrames; slow changes of light stay.
+    int deflicker = 0;
 };
 
 struct MovieProgress {

@@ -68,9 +68,39 @@ TEST(CommandLineParsing, MakeMovieTakesItsSettings) {
 
     command = parse({"--make-movie", "pictures"});
     EXPECT_EQ(command.movie.output, "") << "chosen beside the source when run";
+    EXPECT_EQ(command.movie.deflicker, 0) << "a folder says nothing of how it was exposed";
     EXPECT_EQ(command.movie.fps, 25);
     EXPECT_EQ(command.movie.width, 1920);
     EXPECT_EQ(command.movie.height, 1080);
+}
+
+TEST(CommandLineParsing, DeflickerTakesAWindowOnlyWhenJoined) {
+    const std::vector<std::pair<std::vector<std::string>, int>> cases = {
+        {{"--make-movie", "p", "--deflicker"}, 15},
+        {{"--deflicker=7", "--make-movie", "p"}, 7},
+        {{"--make-movie", "p", "--deflicker", "--deflicker=0"}, 0},
+        {{"--make-movie", "p", "--deflicker=51"}, 51},
+    };
+    for (const auto& [args, frames] : cases) {
+        const Command command = parse(args);
+        ASSERT_EQ(command.action, CommandAction::MakeMovie) << testing::PrintToString(args);
+        EXPECT_EQ(command.movie.deflicker, frames) << testing::PrintToString(args);
+    }
+    const std::string needs = "--deflicker=N needs a whole number of frames from 0 to 51";
+    for (const std::vector<std::string>& args :
+         std::vector<std::vector<std::string>>{{"--make-movie", "p", "--deflicker=x"},
+                                               {"--make-movie", "p", "--deflicker=-3"},
+                                               {"--make-movie", "p", "--deflicker="},
+                                               {"--make-movie", "p", "--deflicker=52"},
+                                               {"--make-movie", "p", "--deflicker=1.5"}}) {
+        const Command command = parse(args);
+        EXPECT_EQ(command.action, CommandAction::UsageError) << testing::PrintToString(args);
+        EXPECT_EQ(command.error, needs) << testing::PrintToString(args);
+    }
+    // A plain word after it is no window but a word out of place.
+    EXPECT_EQ(parse({"--make-movie", "p", "--deflicker", "7"}).error, "unexpected argument '7'");
+    EXPECT_EQ(parse({"--deflicker", "--help"}).action, CommandAction::Help);
+    EXPECT_EQ(parse({"--deflicker", "--version"}).action, CommandAction::Version);
 }
 
 TEST(CommandLineParsing, HelpAndVersionComeFirst) {
@@ -96,6 +126,7 @@ TEST(CommandLineParsing, MistakesBesideOwnOptionsAreUsageErrors) {
         {{"word", "--make-movie", "p"}, "unexpected argument 'word'"},
         {{"--make-movie=", "p"}, "--make-movie needs a series record or a folder"},
         {{"-o", "--help"}, "-o is only for --make-movie"},
+        {{"--deflicker", "--help=x"}, "unknown option '--help=x'"},
     };
     for (const auto& [args, error] : mistakes) {
         const Command command = parse(args);
@@ -164,9 +195,9 @@ TEST_F(RealProgram, VersionAndHelpNeedNoDisplay) {
     ran = run({"--help"});
     EXPECT_EQ(ran.status, 0);
     EXPECT_EQ(ran.err, "");
-    for (const char* option :
-         {"\n  --make-movie SOURCE ", "\n  -o, --output OUT.mp4 ", "\n  --fps N ",
-          "\n  --size WxH|source ", "\n  --force ", "\n  --help ", "\n  --version "})
+    for (const char* option : {"\n  --make-movie SOURCE ", "\n  -o, --output OUT.mp4 ",
+                               "\n  --fps N ", "\n  --size WxH|source ", "\n  --deflicker[=N] ",
+                               "\n  --force ", "\n  --help ", "\n  --version "})
         EXPECT_NE(ran.out.find(option), std::string::npos) << option << " in\n" << ran.out;
 }
 
@@ -179,6 +210,13 @@ TEST_F(RealProgram, AMistakeBesideAnOwnOptionGivesAShortUsageAndStatus2) {
     EXPECT_LE(std::count(ran.err.begin(), ran.err.end(), '\n'), 4) << "short";
 
     EXPECT_EQ(run({"--make-movie", "x", "--fps", "ten"}).status, 2);
+    ran = run({"--make-movie", "x", "--deflicker=-1"});
+    EXPECT_EQ(ran.status, 2);
+    EXPECT_EQ(ran.err.rfind("vantlow: --deflicker=N needs a whole number of frames from 0 to "
+                            "51\nUsage: vantlow ",
+                            0),
+              0u)
+        << ran.err;
 }
 
 TEST_F(RealProgram, MakesAMovieWithProgressOnOneLine) {
@@ -197,6 +235,22 @@ TEST_F(RealProgram, MakesAMovieWithProgressOnOneLine) {
     EXPECT_EQ(read.width, 320);
     EXPECT_EQ(read.rateNum, 5);
     EXPECT_EQ(read.rateDen, 1);
+}
+
+TEST_F(RealProgram, DeflickerEvensOutTheMovie) {
+    const std::string source = work.file("lit");
+    std::filesystem::create_directories(source);
+    write_lit_series(source, 480, 270, random_flicker(20, 0.3, 5));
+    const std::string plain = work.file("plain.mp4"), evened = work.file("evened.mp4");
+    ASSERT_EQ(run({"--make-movie", source, "-o", plain, "--size", "320x180"}).status, 0);
+    Ran ran = run({"--make-movie", source, "-o", evened, "--size", "320x180", "--deflicker=7"});
+    EXPECT_EQ(ran.status, 0) << ran.err;
+    EXPECT_EQ(ran.err, "");
+    EXPECT_NE(ran.out.find("\nWrote " + evened + ": 20 frames, 320 x 180, 25 frames per second.\n"),
+              std::string::npos)
+        << ran.out;
+    EXPECT_LT(jitter(mean_lumas(read_movie(evened).frames)),
+              jitter(mean_lumas(read_movie(plain).frames)) / 3);
 }
 
 TEST_F(RealProgram, FailuresSayWhatWentWrongWithStatus1) {

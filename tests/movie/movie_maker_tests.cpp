@@ -16,12 +16,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <numeric>
 #include <optional>
 #include <sstream>
 #include <tuple>
@@ -46,7 +48,7 @@ class MovieMaker : public testing::Test {
     std::string pictures() const { return work.file("pictures"); }
     std::string picture(const std::string& name) const { return pictures() + "/" + name; }
 
-    MovieResult make(const std::string& source, bool replace = false) {
+    MovieResult make(const std::string& source, bool replace = false, int deflicker = 0) {
         MovieRequest request;
         request.source = source;
         request.output = output;
@@ -54,6 +56,7 @@ class MovieMaker : public testing::Test {
         request.width = movieWidth;
         request.height = movieHeight;
         request.replace = replace;
+        request.deflicker = deflicker;
         progress.clear();
         return make_movie(
             request,
@@ -703,7 +706,75 @@ TEST_F(MovieMaker, ASizeOrRateOutOfRangeIsRefused) {
     request.width = 320;
     request.fps = 0;
     EXPECT_EQ(make_movie(request, nullptr, cancel).outcome, MovieOutcome::Failed);
+    request.fps = 25;
+    for (int frames : {-1, maxDeflickerFrames + 1}) {
+        request.deflicker = frames;
+        result = make_movie(request, nullptr, cancel);
+        EXPECT_EQ(result.outcome, MovieOutcome::Failed);
+        EXPECT_EQ(result.error, "The deflicker window must be a whole number of frames from 0 to " +
+                                    std::to_string(maxDeflickerFrames) + ", not " +
+                                    std::to_string(frames) + ".");
+    }
     EXPECT_FALSE(file_exists(output));
+}
+
+// Deflickering -------------------------------------------------------------------------------
+
+// The log2 of each frame's mean luma: its brightness in EV.
+std::vector<double> movie_evs(const std::string& path) {
+    std::vector<double> evs;
+    for (double luma : mean_lumas(read_movie(path).frames))
+        evs.push_back(std::log2(luma));
+    return evs;
+}
+
+// A folder without a record, a picture in it that cannot be decoded: the frames around it are
+// evened out without it.
+TEST_F(MovieMaker, DeflickeringMakesAFlickeringSceneFlat) {
+    const std::vector<std::string> paths =
+        write_lit_series(pictures(), 480, 270, random_flicker(40, 0.3, 21));
+    truncate_file(paths[20], 0.3);
+
+    MovieResult result = make(pictures());
+    ASSERT_EQ(result.outcome, MovieOutcome::Made) << result.error;
+    const std::vector<double> plain = mean_lumas(read_movie(output).frames);
+    result = make(pictures(), true, defaultDeflickerFrames);
+    ASSERT_EQ(result.outcome, MovieOutcome::Made) << result.error;
+    EXPECT_EQ(result.damaged, std::vector<std::string>{paths[20]});
+    const std::vector<double> evened = mean_lumas(read_movie(output).frames);
+    ASSERT_EQ(evened.size(), 39u);
+    ASSERT_EQ(plain.size(), 39u);
+
+    EXPECT_GT(jitter(plain), 10.0) << "the pictures flicker";
+    EXPECT_LT(jitter(evened), jitter(plain) / 5);
+    // Brought to the scene's own level, not to some other.
+    const std::vector<double> plainLevel = centred_log_means(plain, 19);
+    const std::vector<double> evenedLevel = centred_log_means(evened, 19);
+    EXPECT_LT(largest_difference(plainLevel, evenedLevel), 0.03);
+}
+
+TEST_F(MovieMaker, DeflickeringKeepsASlowRampOfLight) {
+    const int count = 45, half = 7;
+    write_lit_series(pictures(), 480, 270, ramp_with(-0.5, 0.5, random_flicker(count, 0.3, 7)));
+
+    ASSERT_EQ(make(pictures()).outcome, MovieOutcome::Made);
+    const std::vector<double> plain = movie_evs(output);
+    ASSERT_EQ(make(pictures(), true, 2 * half + 1).outcome, MovieOutcome::Made);
+    const std::vector<double> evened = movie_evs(output);
+    ASSERT_EQ(plain.size(), std::size_t(count));
+    ASSERT_EQ(evened.size(), std::size_t(count));
+
+    // Away from the ends each frame sits on the light's own course: the mean over its window.
+    std::vector<double> course, middle;
+    for (int i = half; i < count - half; ++i) {
+        course.push_back(std::accumulate(&plain[i - half], &plain[i + half + 1], 0.0) /
+                         (2 * half + 1));
+        middle.push_back(evened[i]);
+    }
+    EXPECT_LT(largest_difference(course, middle), 0.03);
+    EXPECT_LT(jitter(evened), jitter(plain) / 5);
+    // And the climb stays: 1 EV over the whole series, less the half windows at the ends.
+    EXPECT_NEAR(middle.back() - middle.front(), double(count - 1 - 2 * half) / (count - 1), 0.15);
 }
 
 // Default names ------------------------------------------------------------------------------

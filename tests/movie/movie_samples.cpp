@@ -11,6 +11,8 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <libexif/exif-data.h>
+#include <numeric>
+#include <random>
 #include <sys/stat.h>
 
 std::string camera_picture(int frame, int width, int height) {
@@ -155,4 +157,86 @@ int nearest(const std::vector<double>& colours,
         }
     }
     return best;
+}
+
+std::vector<std::string> write_lit_series(const std::string& dir, int width, int height,
+                                          const std::vector<double>& evs) {
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < evs.size(); ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/lit-%04zu.jpg", i + 1);
+        paths.push_back(dir + name);
+        const double gain = std::exp2(evs[i]);
+        // Soft light and shade from 40 to 120, which stays clear of black and white within
+        // 0.8 EV either way.
+        write_jpeg(paths.back(), width, height, JpegKind::Rgb,
+                   [&](int x, int y, unsigned char* rgb) {
+                       const double light = 80 + 25 * std::sin(x * 0.05) + 15 * std::cos(y * 0.08);
+                       const double tint[3] = {1.0, 0.9, 0.75};
+                       for (int c = 0; c < 3; ++c)
+                           rgb[c] = (unsigned char)std::clamp(
+                               std::lround(light * tint[c] * 1.2 * gain), 0L, 255L);
+                   });
+        set_file_time(paths.back(), 1700000000 + long(i));
+    }
+    return paths;
+}
+
+std::vector<double> random_flicker(int count, double amplitude, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<double> evs;
+    for (int i = 0; i < count; ++i)
+        evs.push_back(amplitude * (2.0 * random() / double(random.max()) - 1.0));
+    return evs;
+}
+
+std::vector<double> ramp_with(double from, double to, const std::vector<double>& flicker) {
+    std::vector<double> evs;
+    const double steps = double(std::max<std::size_t>(1, flicker.size() - 1));
+    for (std::size_t i = 0; i < flicker.size(); ++i)
+        evs.push_back(from + (to - from) * double(i) / steps + flicker[i]);
+    return evs;
+}
+
+std::vector<double> mean_lumas(const std::vector<RgbImage>& frames) {
+    std::vector<double> lumas;
+    for (const RgbImage& frame : frames) {
+        double sum = 0;
+        for (std::size_t i = 0; i + 2 < frame.pixels.size(); i += 3)
+            sum +=
+                0.299 * frame.pixels[i] + 0.587 * frame.pixels[i + 1] + 0.114 * frame.pixels[i + 2];
+        lumas.push_back(sum / double(std::max<std::size_t>(1, frame.pixels.size() / 3)));
+    }
+    return lumas;
+}
+
+double jitter(const std::vector<double>& values) {
+    std::vector<double> steps;
+    for (std::size_t i = 1; i < values.size(); ++i)
+        steps.push_back(values[i] - values[i - 1]);
+    if (steps.empty())
+        return 0;
+    const double mean = std::accumulate(steps.begin(), steps.end(), 0.0) / double(steps.size());
+    double sum = 0;
+    for (double step : steps)
+        sum += (step - mean) * (step - mean);
+    return std::sqrt(sum / double(steps.size()));
+}
+
+std::vector<double> centred_log_means(const std::vector<double>& values, int half) {
+    std::vector<double> means;
+    for (std::size_t i = std::size_t(half); i + std::size_t(half) < values.size(); ++i) {
+        double sum = 0;
+        for (std::size_t j = i - std::size_t(half); j <= i + std::size_t(half); ++j)
+            sum += std::log2(values[j]);
+        means.push_back(sum / double(2 * half + 1));
+    }
+    return means;
+}
+
+double largest_difference(const std::vector<double>& a, const std::vector<double>& b) {
+    double largest = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        largest = std::max(largest, std::abs(a[i] - b[i]));
+    return largest;
 }

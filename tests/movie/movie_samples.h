@@ -38,3 +38,22 @@ std::vector<double> cell_colours(const RgbImage& image, int x, int y, int width,
 double colour_distance(const std::vector<double>& a, const std::vector<double>& b);
 // Which of the candidates the colours are nearest to.
 int nearest(const std::vector<double>& colours, const std::vector<std::vector<double>>& candidates);
+
+// Deflickering. A time-lapse of one scene whose exposure changes from picture to picture:
+// picture i is the scene with its values multiplied by 2^evs[i], named in shooting order
+// (file times too). Returns the paths.
+std::vector<std::string> write_lit_series(const std::string& dir, int width, int height,
+                                          const std::vector<double>& evs);
+// Exposures that wander at random by up to `amplitude` EV either way, the same for a seed.
+std::vector<double> random_flicker(int count, double amplitude, unsigned seed);
+// A steady change from `from` to `to` EV over `count` pictures, plus `flicker`.
+std::vector<double> ramp_with(double from, double to, const std::vector<double>& flicker);
+
+// The mean BT.601 luma of each frame, 0 to 255.
+std::vector<double> mean_lumas(const std::vector<RgbImage>& frames);
+// The spread (standard deviation) of the differences between neighbours.
+double jitter(const std::vector<double>& values);
+// The mean of log2 over each centred window of 2 * half + 1 values that fits.
+std::vector<double> centred_log_means(const std::vector<double>& values, int half);
+// The largest difference between the two at the same place.
+double largest_difference(const std::vector<double>& a, const std::vector<double>& b);

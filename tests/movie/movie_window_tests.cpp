@@ -11,6 +11,7 @@
 #include "record/series_record.h"
 
 #include <gtest/gtest.h>
+#include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/filepicker.h>
 #include <wx/radiobut.h>
@@ -120,6 +121,7 @@ TEST_F(MovieWindow, TheDialogOffersTheNewestRecordAndAMovieNameThatIsFree) {
         wxChoice* size = control<wxChoice>(dialog, "MovieSize");
         EXPECT_EQ(size->GetStringSelection(), "1920 x 1080");
         EXPECT_EQ(size->GetCount(), 3u);
+        EXPECT_FALSE(control<wxCheckBox>(dialog, "MovieDeflicker")->GetValue());
         EXPECT_EQ(control<wxFilePickerCtrl>(dialog, "MovieOutput")->GetPath(),
                   dir + "/vantlow-series-20240501-110000-1.mp4");
         dialog->EndModal(wxID_CANCEL);
@@ -182,6 +184,31 @@ TEST_F(MovieWindow, AMovieIsMadeWhileASeriesRunsAndTheWindowStaysUsable) {
     EXPECT_EQ(movie.rateNum, 12);
     click(control<wxButton>(top_window("MovieProgress"), "MovieButton"));
     EXPECT_TRUE(pump_until([] { return top_window("MovieProgress") == nullptr; }, 5000));
+}
+
+TEST_F(MovieWindow, TheDeflickerBoxEvensOutTheMovie) {
+    const std::string lit = window.pictures.file("lit");
+    std::filesystem::create_directories(lit);
+    write_lit_series(lit, 480, 270, random_flicker(20, 0.3, 3));
+    auto make = [&](const std::string& output, bool deflicker) {
+        make_movie_dialog([&](wxDialog* dialog) {
+            control<wxRadioButton>(dialog, "MovieUseFolder")->SetValue(true);
+            control<wxDirPickerCtrl>(dialog, "MovieFolder")->SetPath(lit);
+            control<wxFilePickerCtrl>(dialog, "MovieOutput")->SetPath(output);
+            control<wxCheckBox>(dialog, "MovieDeflicker")->SetValue(deflicker);
+            press_make_movie(dialog);
+        });
+        EXPECT_TRUE(pump_until([] { return title_of("MovieProgress") == "Movie Made"; }, 60000))
+            << title_of("MovieProgress");
+        click(control<wxButton>(top_window("MovieProgress"), "MovieButton"));
+        EXPECT_TRUE(pump_until([] { return top_window("MovieProgress") == nullptr; }, 5000));
+        return mean_lumas(read_movie(output).frames);
+    };
+    const std::vector<double> plain = make(window.pictures.file("plain.mp4"), false);
+    const std::vector<double> evened = make(window.pictures.file("evened.mp4"), true);
+    ASSERT_EQ(plain.size(), 20u);
+    ASSERT_EQ(evened.size(), 20u);
+    EXPECT_LT(jitter(evened), jitter(plain) / 3);
 }
 
 TEST_F(MovieWindow, ClosingTheMainWindowStopsTheMovieAndRemovesThePartialFile) {

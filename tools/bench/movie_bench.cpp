@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Makes 120 pictures of 6000 x 4000 and turns them into a 1920 x 1080 H.264 movie three ways,
+// Makes 120 pictures of 6000 x 4000 and turns them into a 1920 x 1080 H.264 movie four ways,
 // side by side with the same encoder settings (libx264, the same preset, CRF, options and
 // threads):
 //   - the real program, vantlow --make-movie;
+//   - the same with --deflicker, which measures and evens out every frame;
 //   - the ffmpeg command line, reading and scaling the same pictures;
 //   - encoding alone, the same frames already decoded in memory;
-// and prints a table of frames per second and Vantlow's peak memory. All three run at the
+// and prints a table of frames per second and Vantlow's peak memory. All of them run at the
 // low priority Vantlow gives itself, so that a busy machine treats them alike.
 //
 //   movie_bench [--pictures DIR] [--rounds N]   DIR keeps the pictures for the next run
@@ -51,6 +52,7 @@ const int movieWidth = 1920, movieHeight = 1080, movieFps = 25;
 const double minFfmpegRatio = 1.5;
 const double maxEncodeRatio = 1.3;
 const double maxPeakMiB = 300;
+const double minDeflickerSpeed = 0.9;
 
 std::string picture_name(const std::string& dir, int n) {
     char name[32];
@@ -347,6 +349,10 @@ int main(int argc, char** argv) {
     const std::vector<std::string> vantlowCommand = {
         VANTLOW_BINARY, "--make-movie",           pictures, "-o",        vantlowOut,
         "--fps",        std::to_string(movieFps), "--size", w + "x" + h, "--force"};
+    const std::string deflickerOut = std::string(work) + "/deflicker.mp4";
+    std::vector<std::string> deflickerCommand = vantlowCommand;
+    deflickerCommand[4] = deflickerOut;
+    deflickerCommand.push_back("--deflicker");
     const std::string fit = "scale=" + w + ":" + h +
                             ":force_original_aspect_ratio=decrease,pad=" + w + ":" + h +
                             ":(ow-iw)/2:(oh-ih)/2,format=yuv420p";
@@ -370,17 +376,19 @@ int main(int argc, char** argv) {
           std::string("-movflags"), std::string("+faststart"), ffmpegOut})
         ffmpegCommand.push_back(arg);
 
-    // Taken in turns, so that a change in what else the machine runs touches all three alike.
-    Run vantlow, ffmpeg, alone;
+    // Taken in turns, so that a change in what else the machine runs touches all alike.
+    Run vantlow, deflicker, ffmpeg, alone;
     for (int round = 1; round <= rounds; ++round) {
         std::fprintf(stderr, "round %d of %d ...\n", round, rounds);
         keep_best(vantlow, run_program(vantlowCommand));
+        keep_best(deflicker, run_program(deflickerCommand));
         keep_best(ffmpeg, run_program(ffmpegCommand));
         keep_best(alone, encode_alone(pictures, aloneOut));
     }
-    if (!vantlow.ok || !ffmpeg.ok || !alone.ok) {
-        std::fprintf(stderr, "a run failed: vantlow %d, ffmpeg %d, encoding alone %d\n", vantlow.ok,
-                     ffmpeg.ok, alone.ok);
+    if (!vantlow.ok || !deflicker.ok || !ffmpeg.ok || !alone.ok) {
+        std::fprintf(stderr,
+                     "a run failed: vantlow %d, deflicker %d, ffmpeg %d, encoding alone %d\n",
+                     vantlow.ok, deflicker.ok, ffmpeg.ok, alone.ok);
         return 2;
     }
 
@@ -394,6 +402,7 @@ int main(int argc, char** argv) {
     std::printf("|%s|---------|--------|---------|----------|---------|\n",
                 std::string(44, '-').c_str());
     row("vantlow --make-movie", vantlow, vantlowOut);
+    row("vantlow --make-movie --deflicker", deflicker, deflickerOut);
     row("ffmpeg -i frame-%03d.jpg -vf scale,pad", ffmpeg, ffmpegOut);
     row("encoding alone (frames decoded in memory)", alone, aloneOut);
 
@@ -402,6 +411,8 @@ int main(int argc, char** argv) {
     const bool fast = ffmpegRatio >= minFfmpegRatio;
     const bool hidden = encodeRatio <= maxEncodeRatio;
     const bool small = vantlow.peakMiB <= maxPeakMiB;
+    const double deflickerSpeed = vantlow.seconds / deflicker.seconds;
+    const bool evenedFast = deflickerSpeed >= minDeflickerSpeed;
     std::printf("\nVantlow against ffmpeg: %.2f x as fast (goal >= %.1f): %s\n", ffmpegRatio,
                 minFfmpegRatio, fast ? "met" : "MISSED");
     std::printf("Vantlow against encoding alone: %.2f x the time (goal <= %.1f): %s\n", encodeRatio,
@@ -409,6 +420,9 @@ int main(int argc, char** argv) {
     std::printf("Vantlow's peak memory: %.0f MiB (goal <= %.0f): %s\n", vantlow.peakMiB, maxPeakMiB,
                 small ? "met" : "MISSED");
 
+    std::printf("Deflicker against without: %.2f x the speed (goal >= %.1f): %s\n", deflickerSpeed,
+                minDeflickerSpeed, evenedFast ? "met" : "MISSED");
+
     fs::remove_all(work);
-    return fast && hidden && small ? 0 : 1;
+    return fast && hidden && small && evenedFast ? 0 : 1;
 }
