@@ -2,8 +2,10 @@
 #include "app/command_turns.h"
 #include "app/ids.h"
 #include "app/live_view_page.h"
+#include "app/series_options_page.h"
 #include "app/series_options_store.h"
 #include "app/series_page.h"
+#include "app/series_watch.h"
 #include "app/vantlow.h"
 #include "camera/camera_thread.h"
 #include "camera/settings_page.h"
@@ -75,6 +77,7 @@ MyFrame::MyFrame() : wxFrame(nullptr, wxID_ANY, "Vantlow") {
     galleryPage->Bind(wxEVT_PAINT, &PaintGallery);
     notebook->AddPage(galleryPage, "Captured Images", false, -1);
     notebook->AddPage(new LiveViewPage(notebook), "Live View", false, -1);
+    notebook->AddPage(new SeriesOptionsPage(notebook), "Series Options", false, -1);
     notebook->SetSelection(0);
 
     mainSizer->Add(notebook, 5, wxEXPAND | wxALL, 6);
@@ -86,6 +89,7 @@ MyFrame::MyFrame() : wxFrame(nullptr, wxID_ANY, "Vantlow") {
     mainSizer->SetSizeHints(this);
     Centre(wxBOTH);
     CreateStatusBar();
+    open_series_watch(this);
     // Start-up has opened the camera and read its configuration; from here on the camera
     // thread alone talks to it.
     start_camera_thread();
@@ -105,6 +109,8 @@ MyFrame::~MyFrame() {
     command_turns().close();
     gui_bridge().close();
     stop_series();
+    // The sleep lock goes with the window, not with the camera.
+    close_series_watch();
     MyApp& app = wxGetApp();
     bool workersLeft;
     {

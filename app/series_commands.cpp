@@ -2,6 +2,7 @@
 // Start and Stop of a series; the series itself runs on its worker.
 #include "app/command_turns.h"
 #include "app/series_page.h"
+#include "app/series_watch.h"
 #include "app/vantlow.h"
 #include "capture/series.h"
 
@@ -25,6 +26,8 @@ void MyFrame::StartCapture(wxCommandEvent& event) {
     std::cout << "Starting capture." << std::endl << std::endl;
     captureButton->Enable(false);
     stopButton->Enable(true);
+    if (SeriesWatch* watch = series_watch())
+        watch->series_started();
     MyThread* worker = CreateThread();
     if (worker->Run() != wxTHREAD_NO_ERROR)
         wxLogError("Can't start thread!");

@@ -10,3 +10,6 @@
 void load_window_series_options();
 
 const SeriesOptions& window_series_options();
+
+// Takes the options as the photographer has just changed them; the next series reads them.
+void set_window_series_options(const SeriesOptions& options);

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/series_page.h"
 
-#include "app/series_options_store.h"
-
 #include "app/ids.h"
+#include "app/series_options_store.h"
+#include "app/series_watch.h"
 
 #include <wx/statbox.h>
 #include <wx/stattext.h>
@@ -93,8 +93,12 @@ void show_series_idle() {
     captureButton->Enable(true);
     startButton->Enable(true);
     stopButton->Enable(false);
+    if (SeriesWatch* watch = series_watch())
+        watch->series_ended();
 }
 
 void show_series_running() {
     startButton->Enable(false);
+    if (SeriesWatch* watch = series_watch())
+        watch->series_running();
 }

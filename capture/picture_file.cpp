@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <gphoto2/gphoto2-result.h>
+#include <mutex>
 #include <unistd.h>
 
 std::string local_file_name(const char* cameraName) {
@@ -17,6 +18,24 @@ std::string local_file_name(const char* cameraName) {
 }
 
 namespace {
+
+struct WrittenTally {
+    std::mutex lock;
+    PicturesWritten pictures;
+};
+
+WrittenTally& tally() {
+    static WrittenTally written;
+    return written;
+}
+
+void count_written(std::uint64_t size) {
+    std::lock_guard<std::mutex> lock(tally().lock);
+    PicturesWritten& pictures = tally().pictures;
+    ++pictures.count;
+    pictures.bytes += size;
+    pictures.lastSize = size;
+}
 
 // "-n" goes before the extension, so the copy keeps its type for other programs.
 std::string numbered(const std::string& name, int n) {
@@ -64,6 +83,7 @@ int save_picture(CameraFile* file, const std::string& dir, const std::string& na
         int error = move_without_replacing(part, target);
         if (error == 0) {
             *written = target;
+            count_written(size);
             return GP_OK;
         }
         if (error != EEXIST)
@@ -71,4 +91,9 @@ int save_picture(CameraFile* file, const std::string& dir, const std::string& na
     }
     unlink(part.c_str());
     return GP_ERROR;
+}
+
+PicturesWritten pictures_written() {
+    std::lock_guard<std::mutex> lock(tally().lock);
+    return tally().pictures;
 }

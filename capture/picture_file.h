@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <gphoto2/gphoto2-file.h>
 #include <string>
 
@@ -14,3 +15,12 @@ std::string local_file_name(const char* cameraName);
 // Returns GP_OK and the path written, or an error code with nothing written.
 int save_picture(CameraFile* file, const std::string& dir, const std::string& name,
                  std::string* written);
+
+// The pictures save_picture has written since the program started: how many, their bytes
+// together and the size of the last one. For the room a series will need; any thread.
+struct PicturesWritten {
+    std::uint64_t count = 0;
+    std::uint64_t bytes = 0;
+    std::uint64_t lastSize = 0;
+};
+PicturesWritten pictures_written();

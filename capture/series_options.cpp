@@ -127,6 +127,14 @@ const std::vector<Key>& keys() {
     return table;
 }
 
+const Key* key_named(const std::string& name) {
+    for (const Key& key : keys()) {
+        if (key.name == name)
+            return &key;
+    }
+    return nullptr;
+}
+
 // What wxFileConfig logs while it is open is collected here rather than shown in message boxes:
 // a damaged file is reported on the console like a damaged value.
 class LogLines : public wxLog {
@@ -227,4 +235,23 @@ bool save_series_options(const std::string& path, const SeriesOptions& options,
     if (!written)
         failure = log.lines.empty() ? "cannot write " + path : log.lines.back();
     return written;
+}
+
+bool set_series_option(SeriesOptions& options, const std::string& key, const std::string& text) {
+    const Key* known = key_named(key);
+    SeriesOptions changed = options;
+    if (!known || !known->read(text, changed))
+        return false;
+    options = changed;
+    return true;
+}
+
+std::string series_option_text(const SeriesOptions& options, const std::string& key) {
+    const Key* known = key_named(key);
+    return known ? known->write(options) : std::string();
+}
+
+std::string series_option_expected(const std::string& key) {
+    const Key* known = key_named(key);
+    return known ? known->expected : std::string();
 }

@@ -45,3 +45,10 @@ SeriesOptions load_series_options(const std::string& path);
 // holds. On failure returns false with the reason in `failure`.
 bool save_series_options(const std::string& path, const SeriesOptions& options,
                          std::string& failure);
+
+// One key of [Series] by its name, for a page that edits them one at a time. Setting returns
+// false, leaving `options` alone, when the text is no value of the key; expected is what the
+// key takes ("decimal degrees from -90 to 90"). The text is the one the file holds.
+bool set_series_option(SeriesOptions& options, const std::string& key, const std::string& text);
+std::string series_option_text(const SeriesOptions& options, const std::string& key);
+std::string series_option_expected(const std::string& key);

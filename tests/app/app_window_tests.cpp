@@ -83,12 +83,13 @@ TEST_F(MainWindow, FileMenuHasExitDetectCameraThenMakeMovieWithTheirHelpTexts) {
     EXPECT_EQ(frame->GetStatusBar()->GetFieldsCount(), 1);
 }
 
-TEST_F(MainWindow, NotebookShowsFourPagesWithTheFirstSelected) {
-    ASSERT_EQ(frame->notebook->GetPageCount(), 4u);
+TEST_F(MainWindow, NotebookShowsFivePagesWithTheFirstSelected) {
+    ASSERT_EQ(frame->notebook->GetPageCount(), 5u);
     EXPECT_EQ(frame->notebook->GetPageText(0), "Timelapse Settings");
     EXPECT_EQ(frame->notebook->GetPageText(1), "Camera Settings");
     EXPECT_EQ(frame->notebook->GetPageText(2), "Captured Images");
     EXPECT_EQ(frame->notebook->GetPageText(3), "Live View");
+    EXPECT_EQ(frame->notebook->GetPageText(4), "Series Options");
     EXPECT_EQ(frame->notebook->GetSelection(), 0);
 
     frame->notebook->ChangeSelection(2);

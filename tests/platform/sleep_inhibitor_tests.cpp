@@ -2,83 +2,19 @@
 // The sleep lock against a stand-in logind on a private bus that the code under test takes for
 // the system bus. No system service is touched.
 #include "platform/child_process.h"
+#include "platform/private_bus.h"
 #include "platform/sleep_inhibitor.h"
 #include "support/temp_dir.h"
 
-#include <algorithm>
 #include <cstdlib>
-#include <glib.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <regex>
 #include <signal.h>
-#include <sstream>
 
 namespace {
 
 using namespace std::chrono_literals;
-
-// Turns GLib's default main context, as the GUI thread's event loop does, until done().
-template <typename Done> bool turn_main_loop_until(Done done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        if (!g_main_context_iteration(nullptr, FALSE))
-            g_usleep(2000);
-    }
-    return true;
-}
-
-// A bus of its own from dbus-daemon, which the code under test sees as the system bus.
-class PrivateSystemBus {
-  public:
-    PrivateSystemBus() : daemon_({DBUS_DAEMON, "--session", "--nofork", "--print-address"}) {
-        address_ = daemon_.read_line(10s);
-        if (address_.empty())
-            throw std::runtime_error("dbus-daemon gave no address");
-        setenv("DBUS_SYSTEM_BUS_ADDRESS", address_.c_str(), 1);
-    }
-    ~PrivateSystemBus() { unsetenv("DBUS_SYSTEM_BUS_ADDRESS"); }
-
-    const std::string& address() const { return address_; }
-
-  private:
-    ChildProcess daemon_;
-    std::string address_;
-};
-
-// The stand-in logind and what it logged.
-class StandInLogind {
-  public:
-    StandInLogind(const PrivateSystemBus& bus, const TempDir& dir, int answer_delay_ms = 0)
-        : log_(dir.file("login1.log")),
-          process_({LOGIN1_STANDIN, bus.address(), log_, std::to_string(answer_delay_ms)}) {
-        if (process_.read_line(10s) != "ready")
-            throw std::runtime_error("the stand-in logind did not take its name");
-    }
-
-    std::vector<std::string> lines() const {
-        std::istringstream in(read_file(log_));
-        std::vector<std::string> out;
-        for (std::string line; std::getline(in, line);)
-            out.push_back(line);
-        return out;
-    }
-
-    bool logs(const std::string& line, std::chrono::milliseconds limit = 5s) const {
-        return turn_main_loop_until(
-            [&] {
-                const auto all = lines();
-                return std::find(all.begin(), all.end(), line) != all.end();
-            },
-            limit);
-    }
-
-  private:
-    std::string log_;
-    ChildProcess process_;
-};
 
 // The call logind gets: what, who and mode exactly, and some reason.
 void expect_inhibit_call(const std::string& line, int number) {

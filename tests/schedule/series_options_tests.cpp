@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The series options file as the photographer edits it and as the options page saves it.
 #include "capture/series_options.h"
+#include "support/environment_variable.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -63,28 +64,6 @@ const char allChangedText[] = "[Series]\n"
                               "EndAt=sunrise-30\n"
                               "Latitude=69.649208\n"
                               "Longitude=-18.955324\n";
-
-class EnvironmentVariable {
-  public:
-    EnvironmentVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~EnvironmentVariable() {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-  private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(SeriesOptionsFile, MissingFileGivesTheDefaultsAndNothingElse) {
     TempDir dir;
