@@ -10,3 +10,4 @@
 void load_window_series_options();
 
 const SeriesOptions& window_series_options();
+void set_window_series_options(const SeriesOptions& options);
