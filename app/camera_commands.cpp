@@ -7,6 +7,7 @@
 #include "camera/detection.h"
 #include "camera/settings_page.h"
 #include "capture/capture_pass.h"
+#include "capture/reconnect.h"
 #include "capture/run_state.h"
 #include "capture/series.h"
 
@@ -20,15 +21,9 @@ std::string to_bytes(const wxString& text) {
     return bytes.data() ? std::string(bytes.data()) : std::string();
 }
 
-CaptureRequest read_capture_request() {
+// Where pictures go and what becomes of them.
+CaptureRequest read_picture_request() {
     CaptureRequest request;
-    // A box changed from here on applies at the next pass.
-    request.writeSettings = settingsChanged;
-    if (settingsChanged)
-        for (size_t i = 0; i < parameterNames.size(); ++i)
-            request.settings.push_back(
-                {to_bytes(parameterNames[i]), to_bytes(parameterCombos[i]->GetValue())});
-    settingsChanged = false;
     long frames;
     if (framesText->GetValue().ToLong(&frames, 10))
         request.frames = frames;
@@ -39,6 +34,20 @@ CaptureRequest read_capture_request() {
     request.inSeries = captureRunning;
     request.seriesPass = captureRunning ? series_pass() : 0;
     request.framesBefore = frameCount;
+    if (captureRunning)
+        request.reconnectMinutes = series_reconnect_minutes();
+    return request;
+}
+
+CaptureRequest read_capture_request() {
+    CaptureRequest request = read_picture_request();
+    // A box changed from here on applies at the next pass.
+    request.writeSettings = settingsChanged;
+    if (settingsChanged)
+        for (size_t i = 0; i < parameterNames.size(); ++i)
+            request.settings.push_back(
+                {to_bytes(parameterNames[i]), to_bytes(parameterCombos[i]->GetValue())});
+    settingsChanged = false;
     return request;
 }
 
@@ -59,6 +68,9 @@ void MyFrame::CaptureImage() {
 
 void MyFrame::CaptureImage(const CaptureResult& result) {
     frameCount += result.framesTaken;
+    note_camera_loss(result.lost);
+    if (result.lost)
+        set_camera_open(false);
     for (int i = 0; i < result.failedCaptures; ++i)
         wxLogError("Could not capture an image. Please check the camera and re-initialise.");
     if (result.failedCaptures > 0) {
@@ -73,6 +85,28 @@ void MyFrame::CaptureImage(const CaptureResult& result) {
         SetStatusText(*result.status, 0);
     if (result.preview)
         show_preview_images(*result.preview);
+}
+
+void MyFrame::ReconnectCamera(const CameraLoss& loss, std::function<void()> back) {
+    command_turns().start_camera_job([this, loss, back, request = read_picture_request()] {
+        auto fetched = std::make_shared<CaptureResult>();
+        if (!take_camera_back(request, loss, fetched.get()))
+            return std::function<void()>([] {});
+        return std::function<void()>([this, fetched, back] {
+            set_camera_open(true);
+            // As after a box change: the body may have forgotten its settings.
+            settingsChanged = true;
+            CaptureImage(*fetched);
+            back();
+        });
+    });
+}
+
+void MyFrame::CameraNotBack(int result) {
+    print_failed_capture(result);
+    CaptureResult failed;
+    failed.failedCaptures = 1;
+    CaptureImage(failed);
 }
 
 void MyFrame::DetectCamera(wxCommandEvent& event) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <functional>
 #include <wx/dynarray.h>
 #include <wx/frame.h>
 #include <wx/notebook.h>
@@ -11,6 +12,7 @@
 
 class MyThread;
 struct CaptureResult;
+struct CameraLoss;
 WX_DEFINE_ARRAY_PTR(MyThread*, MyThreadArray);
 
 class MyApp : public wxApp {
@@ -37,6 +39,11 @@ class MyFrame : public wxFrame {
     void CaptureImage();
     // The second half of a pass, on the GUI thread once the camera is done.
     void CaptureImage(const CaptureResult& result);
+    // A series waiting for its lost camera: one try to take it back, and with it back, the
+    // pictures left on its card fetched; `back` is called then.
+    void ReconnectCamera(const CameraLoss& loss, std::function<void()> back);
+    // The camera stayed away too long: the series ends as after a failed capture.
+    void CameraNotBack(int result);
     MyThread* CreateThread();
 
     void CapturePressed(wxCommandEvent& event);

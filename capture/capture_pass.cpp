@@ -2,21 +2,17 @@
 #include "capture/capture_pass.h"
 
 #include "camera/camera_handle.h"
+#include "camera/same_camera.h"
 #include "capture/picture_file.h"
+#include "capture/series_clock.h"
 #include "record/series_record.h"
 
+#include <algorithm>
 #include <chrono>
 #include <iostream>
 #include <string>
 
 namespace {
-
-struct CapturedFile {
-    std::string folder;
-    std::string name;
-    int frame; // in the series
-    std::chrono::system_clock::time_point captured;
-};
 
 void write_settings(const CaptureRequest& request) {
     std::cout << "Setting camera paramaters:" << std::endl;
@@ -33,6 +29,12 @@ long frames_per_pass(const std::optional<long>& frames) {
     return *frames;
 }
 
+// The newest picture a capture named. Camera thread.
+std::optional<CapturedPicture>& newest_capture() {
+    static std::optional<CapturedPicture> newest;
+    return newest;
+}
+
 // The state of one pass on its way through the camera.
 struct Pass {
     explicit Pass(const CaptureRequest& r) : request(r), inSeries(r.inSeries) {}
@@ -41,18 +43,41 @@ struct Pass {
     CaptureResult result;
     bool inSeries;
     int lastResult = GP_OK;
-    std::vector<CapturedFile> captured;
+    std::vector<CapturedPicture> captured;
     wxString lastWritten;
 
     void capture_frames(long count);
-    void download(const CapturedFile& entry, const std::string& dir);
-    void remove_from_camera(const CapturedFile& entry);
-    void record(const CapturedFile& entry, SeriesOutcome outcome, const std::string& written = "",
+    std::vector<CapturedPicture> find_lost_capture(const CameraLoss& loss);
+    void fetch(const std::vector<CapturedPicture>& pictures);
+    void download(const CapturedPicture& entry);
+    void remove_from_camera(const CapturedPicture& entry);
+    void show_last();
+    bool lose_camera(int code, const CapturedPicture* entry);
+    void record(const CapturedPicture& entry, SeriesOutcome outcome,
+                const std::string& written = "",
                 std::optional<std::uint64_t> size = std::nullopt) const;
 };
 
+// In a series that waits for its camera, a lost camera is noted and left alone for the rest
+// of the pass: every call would fail until it is back.
+bool Pass::lose_camera(int code, const CapturedPicture* entry) {
+    if (!request.reconnectMinutes || !is_lost_camera_code(code))
+        return false;
+    result.lost = CameraLoss{code, series_clock().now(), {}, *request.reconnectMinutes, {}};
+    if (!entry)
+        result.lost->lostCaptureAfter = newest_capture();
+    const std::string text = camera_lost_text(code, *request.reconnectMinutes);
+    std::cout << text << std::endl;
+    result.status = wxString::FromUTF8(text);
+    if (request.seriesPass != 0)
+        series_record_add({request.framesBefore + result.framesTaken, request.seriesPass,
+                           std::chrono::system_clock::now(), "", entry ? entry->folder : "",
+                           entry ? entry->name : "", std::nullopt, SeriesOutcome::CameraLost});
+    return true;
+}
+
 // Each picture of a series gets its row as soon as it is done.
-void Pass::record(const CapturedFile& entry, SeriesOutcome outcome, const std::string& written,
+void Pass::record(const CapturedPicture& entry, SeriesOutcome outcome, const std::string& written,
                   std::optional<std::uint64_t> size) const {
     if (request.seriesPass == 0)
         return;
@@ -66,8 +91,9 @@ void Pass::capture_frames(long count) {
         lastResult =
             gp_camera_capture(cameraHandle.camera, GP_CAPTURE_IMAGE, &path, cameraHandle.context);
         if (lastResult != GP_OK) {
-            std::cout << "Could not capture image:\t" << lastResult << std::endl;
-            std::cout << "Check the camera and re-initialise." << std::endl;
+            if (lose_camera(lastResult, nullptr))
+                return;
+            print_failed_capture(lastResult);
             ++result.failedCaptures;
             inSeries = false;
             gp_camera_exit(cameraHandle.camera, cameraHandle.context);
@@ -79,17 +105,69 @@ void Pass::capture_frames(long count) {
         std::cout << location << std::endl;
         result.status = wxString::FromUTF8(location);
         captured.push_back({path.folder, path.name, frame, std::chrono::system_clock::now()});
+        newest_capture() = captured.back();
     }
 }
 
-void Pass::download(const CapturedFile& entry, const std::string& dir) {
+// Counters name pictures in order: one newer than the newest known, and not among those left
+// behind, is the picture of the capture that lost the camera.
+std::vector<CapturedPicture> Pass::find_lost_capture(const CameraLoss& loss) {
+    std::vector<CapturedPicture> found;
+    const std::optional<CapturedPicture>& newest = loss.lostCaptureAfter;
+    if (!newest)
+        return found;
+    CameraList* list = nullptr;
+    if (gp_list_new(&list) != GP_OK)
+        return found;
+    if (gp_camera_folder_list_files(cameraHandle.camera, newest->folder.c_str(), list,
+                                    cameraHandle.context) == GP_OK) {
+        for (int i = 0; i < gp_list_count(list); ++i) {
+            const char* name = nullptr;
+            if (gp_list_get_name(list, i, &name) != GP_OK ||
+                std::string(name).size() != newest->name.size() || name <= newest->name ||
+                std::any_of(loss.pending.begin(), loss.pending.end(),
+                            [&](const CapturedPicture& p) { return p.name == name; }))
+                continue;
+            const int frame = request.framesBefore + ++result.framesTaken;
+            found.push_back({newest->folder, name, frame, std::chrono::system_clock::now()});
+            newest_capture() = found.back();
+        }
+    }
+    gp_list_free(list);
+    return found;
+}
+
+// Pictures left behind once the camera is lost wait on its card for its return.
+void Pass::fetch(const std::vector<CapturedPicture>& pictures) {
+    for (const CapturedPicture& entry : pictures) {
+        if (result.lost) {
+            result.lost->pending.push_back(entry);
+        } else if (entry.downloaded) {
+            if (request.remove) {
+                remove_from_camera(entry);
+                std::cout << std::endl;
+            }
+        } else if (request.retrieve) {
+            download(entry);
+        } else {
+            record(entry, SeriesOutcome::NotRetrieved);
+        }
+    }
+}
+
+void Pass::download(const CapturedPicture& entry) {
+    const std::string& dir = request.directory;
     CameraFile* file;
     gp_file_new(&file);
     lastResult = gp_camera_file_get(cameraHandle.camera, entry.folder.c_str(), entry.name.c_str(),
                                     GP_FILE_TYPE_NORMAL, file, cameraHandle.context);
     if (lastResult != GP_OK) {
-        std::cout << "Could not retieve image:\t" << lastResult << std::endl;
         gp_file_unref(file);
+        if (lose_camera(lastResult, &entry)) {
+            result.lost->pending.push_back(entry);
+            return;
+        }
+        std::cout << "Could not retieve image:\t" << lastResult << std::endl;
         record(entry, SeriesOutcome::DownloadFailed);
         return;
     }
@@ -120,16 +198,21 @@ void Pass::download(const CapturedFile& entry, const std::string& dir) {
             std::cout << "Written file " << written << std::endl;
         }
         result.status = "Written file " + number + lastWritten;
-        if (request.remove)
-            remove_from_camera(entry);
+        if (request.remove) {
+            CapturedPicture onDisk = entry;
+            onDisk.downloaded = true;
+            remove_from_camera(onDisk);
+        }
     }
     std::cout << std::endl;
 }
 
-void Pass::remove_from_camera(const CapturedFile& entry) {
+void Pass::remove_from_camera(const CapturedPicture& entry) {
     lastResult = gp_camera_file_delete(cameraHandle.camera, entry.folder.c_str(),
                                        entry.name.c_str(), cameraHandle.context);
-    if (lastResult != GP_OK) {
+    if (lastResult != GP_OK && lose_camera(lastResult, &entry)) {
+        result.lost->pending.push_back(entry);
+    } else if (lastResult != GP_OK) {
         std::cout << "Problem deleting file from camera." << std::endl;
         result.status = wxString("Problem deleting file from camera.");
     } else {
@@ -137,26 +220,42 @@ void Pass::remove_from_camera(const CapturedFile& entry) {
     }
 }
 
+void Pass::show_last() {
+    PreviewImages images;
+    if (lastResult == GP_OK && request.retrieve && !lastWritten.empty() &&
+        load_preview_images(lastWritten, &images))
+        result.preview = images;
+}
+
 } // namespace
 
+void print_failed_capture(int result) {
+    std::cout << "Could not capture image:\t" << result << std::endl;
+    std::cout << "Check the camera and re-initialise." << std::endl;
+}
+
 CaptureResult run_capture_pass(const CaptureRequest& request) {
+    // The body is surely there now, at the start of its series.
+    if (request.reconnectMinutes && request.seriesPass == 1) {
+        remember_open_camera();
+        newest_capture().reset();
+    }
     if (request.writeSettings)
         write_settings(request);
     std::cout << "Capturing Image..." << std::endl;
     Pass pass(request);
     pass.capture_frames(frames_per_pass(request.frames));
+    pass.fetch(pass.captured);
+    pass.show_last();
+    return pass.result;
+}
 
-    const std::string& dir = request.directory;
-    for (const CapturedFile& entry : pass.captured) {
-        if (request.retrieve)
-            pass.download(entry, dir);
-        else
-            pass.record(entry, SeriesOutcome::NotRetrieved);
-    }
-
-    PreviewImages images;
-    if (pass.lastResult == GP_OK && request.retrieve && !pass.captured.empty() &&
-        load_preview_images(pass.lastWritten, &images))
-        pass.result.preview = images;
+CaptureResult fetch_pictures(const CaptureRequest& request, const CameraLoss& loss) {
+    Pass pass(request);
+    std::vector<CapturedPicture> pictures = loss.pending;
+    for (const CapturedPicture& found : pass.find_lost_capture(loss))
+        pictures.push_back(found);
+    pass.fetch(pictures);
+    pass.show_last();
     return pass.result;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "camera/parameter_writer.h"
+#include "capture/reconnect.h"
 #include "display/display.h"
 
 #include <cstdint>
@@ -23,6 +24,8 @@ struct CaptureRequest {
     bool inSeries = false;
     int seriesPass = 0; // the pass of the series, whose record gets a row per picture; 0 outside
     std::int32_t framesBefore = 0; // frames the series had taken when the pass began
+    // Set in a series that waits for a lost camera: how long it waits.
+    std::optional<long> reconnectMinutes;
 };
 
 // What the window shows of a pass once it has ended.
@@ -31,8 +34,17 @@ struct CaptureResult {
     int failedCaptures = 0;
     std::optional<wxString> status; // the last text for the status bar
     std::optional<PreviewImages> preview;
+    std::optional<CameraLoss> lost; // the camera went, and the pass left it alone from then on
 };
 
 // Writes the changed settings, takes the frames, downloads, writes and deletes them and makes
 // the preview of the last one, with the console lines of each step. Camera thread.
 CaptureResult run_capture_pass(const CaptureRequest& request);
+
+// Downloads, writes and deletes the pictures that a pass left on the card when it lost the
+// camera, as a pass does, the picture of a capture cut short included: it counts as a frame
+// taken. Camera thread.
+CaptureResult fetch_pictures(const CaptureRequest& request, const CameraLoss& loss);
+
+// The console lines of a failed capture.
+void print_failed_capture(int result);

@@ -3,6 +3,7 @@
 #include "app/series_page.h"
 #include "app/vantlow.h"
 #include "capture/gui_bridge.h"
+#include "capture/reconnect.h"
 #include "capture/run_state.h"
 #include "record/series_record.h"
 
@@ -97,6 +98,7 @@ void* MyThread::Entry() {
             captureRunning = true;
             b.pass = 0;
             series_record_begin(std::string(settings.directory.fn_str()), start);
+            keep_series_options(settings.options);
             show_series_running();
         }
     });
@@ -121,6 +123,11 @@ void* MyThread::Entry() {
             if (current())
                 captureBusy = false;
         }
+        if (open)
+            wait_for_lost_camera(ownerFrame, settings.options, [&] {
+                std::lock_guard<std::mutex> lock(b.mutex);
+                return !captureRunning || !current();
+            });
         auto sleeping = [&] {
             std::lock_guard<std::mutex> lock(b.mutex);
             if (captureRunning && current())

@@ -191,8 +191,9 @@ bool parse_number(const std::string& text, long long* value) {
 }
 
 bool parse_outcome(const std::string& text, SeriesOutcome* outcome) {
-    for (SeriesOutcome candidate : {SeriesOutcome::Written, SeriesOutcome::NotRetrieved,
-                                    SeriesOutcome::DownloadFailed, SeriesOutcome::WriteFailed}) {
+    for (SeriesOutcome candidate :
+         {SeriesOutcome::Written, SeriesOutcome::NotRetrieved, SeriesOutcome::DownloadFailed,
+          SeriesOutcome::WriteFailed, SeriesOutcome::CameraLost, SeriesOutcome::CameraBack}) {
         if (text == outcome_text(candidate)) {
             *outcome = candidate;
             return true;
@@ -234,6 +235,10 @@ const char* outcome_text(SeriesOutcome outcome) {
         return "download failed";
     case SeriesOutcome::WriteFailed:
         return "write failed";
+    case SeriesOutcome::CameraLost:
+        return "camera lost";
+    case SeriesOutcome::CameraBack:
+        return "camera back";
     }
     return "";
 }

@@ -13,7 +13,15 @@
 // in capture order, each written through to the file as its picture is done. Free of the
 // toolkit, so the thread that runs the camera can keep it.
 
-enum class SeriesOutcome { Written, NotRetrieved, DownloadFailed, WriteFailed };
+// CameraLost and CameraBack mark the gap of a series that waited for its camera.
+enum class SeriesOutcome {
+    Written,
+    NotRetrieved,
+    DownloadFailed,
+    WriteFailed,
+    CameraLost,
+    CameraBack
+};
 
 struct SeriesRecordRow {
     int frame = 0;

@@ -22,10 +22,7 @@ std::string quoted(const std::string& text) {
 
 SimcamScenario::SimcamScenario(const std::string& text)
     : path_(dir_.file("test.scenario")), log_path_(dir_.file("ops.log")) {
-    std::string content = text;
-    if (!content.empty() && content.back() != '\n')
-        content += '\n';
-    write_file(path_, content + "log " + quoted(log_path_) + "\n");
+    replace(text);
     if (const char* previous = std::getenv(kVariable))
         previous_ = previous;
     setenv(kVariable, path_.c_str(), 1);
@@ -36,6 +33,13 @@ SimcamScenario::~SimcamScenario() {
         setenv(kVariable, previous_->c_str(), 1);
     else
         unsetenv(kVariable);
+}
+
+void SimcamScenario::replace(const std::string& text) const {
+    std::string content = text;
+    if (!content.empty() && content.back() != '\n')
+        content += '\n';
+    write_file(path_, content + "log " + quoted(log_path_) + "\n");
 }
 
 std::vector<std::string> SimcamScenario::log() const {

@@ -15,6 +15,10 @@ class SimcamScenario {
     explicit SimcamScenario(const std::string& text = "");
     ~SimcamScenario();
 
+    // Puts another scenario in place, logging to the same log: the camera takes it at its next
+    // opening, and one away from the cable is back at once.
+    void replace(const std::string& text) const;
+
     // Lines of the camera's operation log, oldest first.
     std::vector<std::string> log() const;
     // How many log lines start with the prefix (e.g. "get_config", "capture ").
