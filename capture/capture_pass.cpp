@@ -57,7 +57,7 @@ void Pass::record(const CapturedFile& entry, SeriesOutcome outcome, const std::s
     if (request.seriesPass == 0)
         return;
     series_record_add({entry.frame, request.seriesPass, entry.captured, written, entry.folder,
-                       entry.name, size, outcome});
+                       entry.name, size, outcome, RecordFields()});
 }
 
 void Pass::capture_frames(long count) {
