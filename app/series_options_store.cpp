@@ -17,3 +17,7 @@ void load_window_series_options() {
 const SeriesOptions& window_series_options() {
     return options();
 }
+
+void set_window_series_options(const SeriesOptions& chosen) {
+    options() = chosen;
+}

@@ -10,3 +10,6 @@
 void load_window_series_options();
 
 const SeriesOptions& window_series_options();
+
+// What the next series reads, as the photographer changes them.
+void set_window_series_options(const SeriesOptions& options);
