@@ -6,7 +6,8 @@
 #include <chrono>
 #include <optional>
 
-// The pass of the running series under way, counted from 1; 0 when no series runs. GUI thread.
+// The pass of the running series under way, counted from 1; 0 when no series runs. With a
+// steady cadence missed slots count too, so that pass k + 1 is always slot k. GUI thread.
 int series_pass();
 
 // Gives a new worker the newest series: an older worker still sleeping leaves it alone.
