@@ -82,7 +82,7 @@ void Pass::record(const CapturedPicture& entry, SeriesOutcome outcome, const std
     if (request.seriesPass == 0)
         return;
     series_record_add({entry.frame, request.seriesPass, entry.captured, written, entry.folder,
-                       entry.name, size, outcome});
+                       entry.name, size, outcome, RecordFields()});
 }
 
 void Pass::capture_frames(long count) {

@@ -56,11 +56,15 @@ bool GuiBridge::run_on_gui_thread(wxEvtHandler* window, const std::function<void
     return *ran;
 }
 
-void GuiBridge::pause_unless_closed(std::chrono::milliseconds pause) {
-    pause_until(series_clock().now() + pause);
+void GuiBridge::pause_until(std::chrono::steady_clock::time_point when,
+                            const std::function<bool()>& cut_short) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    series_clock().wait_until(lock, changed_, when,
+                              [this, &cut_short] { return !open_ || (cut_short && cut_short()); });
 }
 
-void GuiBridge::pause_until(std::chrono::steady_clock::time_point when) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    series_clock().wait_until(lock, changed_, when, [this] { return !open_; });
+void GuiBridge::wake_pauses() {
+    // Taken so that a pause between testing `cut_short` and waiting cannot miss the call.
+    { std::lock_guard<std::mutex> lock(mutex_); }
+    changed_.notify_all();
 }

@@ -25,10 +25,11 @@ class GuiBridge {
     // the bridge is closed.
     bool run_on_gui_thread(wxEvtHandler* window, const std::function<void()>& work);
 
-    // Waits the given time, or less when the bridge closes meanwhile.
-    void pause_unless_closed(std::chrono::milliseconds pause);
-    // Waits on the series clock until `when`, or less when the bridge closes meanwhile.
-    void pause_until(std::chrono::steady_clock::time_point when);
+    // Waits on the series clock until `when`, or less when the bridge closes or `cut_short`
+    // holds meanwhile. Whoever makes `cut_short` true calls wake_pauses() afterwards.
+    void pause_until(std::chrono::steady_clock::time_point when,
+                     const std::function<bool()>& cut_short = nullptr);
+    void wake_pauses();
 
   private:
     bool is_open();

@@ -2,6 +2,7 @@
 #include "record/series_record.h"
 #include "files/file_placement.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -19,8 +20,17 @@ namespace {
 
 const char recordPrefix[] = "vantlow-series-";
 const char recordSuffix[] = ".csv";
-const char headerLine[] = "frame,pass,time,file,camera_folder,camera_name,size,outcome";
-const std::size_t fieldCount = 8;
+// The usual columns, in the order they are written.
+enum Column { Frame, Pass, Time, File, CameraFolder, CameraName, Size, Outcome, ColumnCount };
+const char* const columnNames[ColumnCount] = {"frame",         "pass",        "time", "file",
+                                              "camera_folder", "camera_name", "size", "outcome"};
+
+// The named columns that a reader keeps; others are passed over.
+const std::vector<std::string>& known_columns() {
+    static const std::vector<std::string> known = {record_column::scheduled,
+                                                   record_column::latenessMs};
+    return known;
+}
 
 // The record being written. Rows may come from another thread than the one that began it.
 struct OpenRecord {
@@ -29,6 +39,9 @@ struct OpenRecord {
     std::string path;
     fs::path folder;
     SeriesRecordReport report;
+    std::vector<std::string> columns; // named, after the usual ones
+    int fieldsPass = 0;               // the pass that `passFields` belong to
+    RecordFields passFields;
 };
 OpenRecord record;
 
@@ -44,7 +57,9 @@ std::string quoted(const std::string& field) {
     return out + "\"";
 }
 
-std::string utc_text(std::chrono::system_clock::time_point when) {
+} // namespace
+
+std::string record_time_text(std::chrono::system_clock::time_point when) {
     using namespace std::chrono;
     const auto ms = duration_cast<milliseconds>(when.time_since_epoch()).count();
     std::time_t seconds = static_cast<std::time_t>(ms / 1000);
@@ -60,6 +75,8 @@ std::string utc_text(std::chrono::system_clock::time_point when) {
                   tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, millis);
     return text;
 }
+
+namespace {
 
 bool parse_utc(const std::string& text, std::chrono::system_clock::time_point* when) {
     std::tm tm{};
@@ -92,14 +109,37 @@ std::string stored_name(const std::string& file) {
     return path.parent_path() == record.folder ? path.filename().string() : path.string();
 }
 
+std::string header_text(const std::vector<std::string>& columns) {
+    std::string line;
+    for (const char* name : columnNames)
+        line += (line.empty() ? "" : ",") + std::string(name);
+    for (const std::string& name : columns)
+        line += "," + quoted(name);
+    return line + "\r\n";
+}
+
+// A named column's value: the row's own, else the one its pass carries.
+std::string named_value(const SeriesRecordRow& row, const std::string& column) {
+    if (const std::string* value = row.field(column))
+        return *value;
+    if (row.pass == record.fieldsPass)
+        for (const RecordField& field : record.passFields)
+            if (field.column == column)
+                return field.value;
+    return "";
+}
+
 std::string row_text(const SeriesRecordRow& row) {
     std::ostringstream line;
-    line << row.frame << ',' << row.pass << ',' << utc_text(row.captured) << ','
+    line << row.frame << ',' << row.pass << ',' << record_time_text(row.captured) << ','
          << quoted(stored_name(row.file)) << ',' << quoted(row.cameraFolder) << ','
          << quoted(row.cameraName) << ',';
     if (row.size)
         line << *row.size;
-    line << ',' << outcome_text(row.outcome) << "\r\n";
+    line << ',' << outcome_text(row.outcome);
+    for (const std::string& column : record.columns)
+        line << ',' << quoted(named_value(row, column));
+    line << "\r\n";
     return line.str();
 }
 
@@ -123,6 +163,9 @@ void close_record() {
         close(record.fd);
     record.fd = -1;
     record.path.clear();
+    record.columns.clear();
+    record.fieldsPass = 0;
+    record.passFields.clear();
 }
 
 std::string stamp_of(std::time_t start) {
@@ -193,7 +236,8 @@ bool parse_number(const std::string& text, long long* value) {
 bool parse_outcome(const std::string& text, SeriesOutcome* outcome) {
     for (SeriesOutcome candidate :
          {SeriesOutcome::Written, SeriesOutcome::NotRetrieved, SeriesOutcome::DownloadFailed,
-          SeriesOutcome::WriteFailed, SeriesOutcome::CameraLost, SeriesOutcome::CameraBack}) {
+          SeriesOutcome::WriteFailed, SeriesOutcome::CameraLost, SeriesOutcome::CameraBack,
+          SeriesOutcome::Missed}) {
         if (text == outcome_text(candidate)) {
             *outcome = candidate;
             return true;
@@ -202,20 +246,51 @@ bool parse_outcome(const std::string& text, SeriesOutcome* outcome) {
     return false;
 }
 
-bool parse_row(const std::vector<std::string>& fields, SeriesRecordRow* row) {
+// Where each column is in the records read: the usual ones by their place in `usual`, the
+// named ones a reader knows in `named`.
+struct Layout {
+    std::size_t width = 0;
+    std::size_t usual[ColumnCount];
+    std::vector<std::pair<std::string, std::size_t>> named;
+};
+
+// A header that lacks a usual column is no series record.
+bool read_header(const std::vector<std::string>& header, Layout* layout) {
+    layout->width = header.size();
+    for (std::size_t c = 0; c < ColumnCount; ++c) {
+        auto at = std::find(header.begin(), header.end(), columnNames[c]);
+        if (at == header.end())
+            return false;
+        layout->usual[c] = std::size_t(at - header.begin());
+    }
+    for (const std::string& name : known_columns()) {
+        auto at = std::find(header.begin(), header.end(), name);
+        if (at != header.end())
+            layout->named.emplace_back(name, std::size_t(at - header.begin()));
+    }
+    return true;
+}
+
+bool parse_row(const std::vector<std::string>& fields, const Layout& layout, SeriesRecordRow* row) {
+    if (fields.size() != layout.width)
+        return false;
+    auto field = [&](Column c) -> const std::string& { return fields[layout.usual[c]]; };
     long long frame, pass, size = 0;
-    if (fields.size() != fieldCount || !parse_number(fields[0], &frame) ||
-        !parse_number(fields[1], &pass) || !parse_utc(fields[2], &row->captured) ||
-        (!fields[6].empty() && !parse_number(fields[6], &size)) ||
-        !parse_outcome(fields[7], &row->outcome) || frame > INT32_MAX || pass > INT32_MAX)
+    if (!parse_number(field(Frame), &frame) || !parse_number(field(Pass), &pass) ||
+        !parse_utc(field(Time), &row->captured) ||
+        (!field(Size).empty() && !parse_number(field(Size), &size)) ||
+        !parse_outcome(field(Outcome), &row->outcome) || frame > INT32_MAX || pass > INT32_MAX)
         return false;
     row->frame = int(frame);
     row->pass = int(pass);
-    row->file = fields[3];
-    row->cameraFolder = fields[4];
-    row->cameraName = fields[5];
-    if (!fields[6].empty())
+    row->file = field(File);
+    row->cameraFolder = field(CameraFolder);
+    row->cameraName = field(CameraName);
+    if (!field(Size).empty())
         row->size = std::uint64_t(size);
+    for (const auto& [name, at] : layout.named)
+        if (!fields[at].empty())
+            row->extra.push_back({name, fields[at]});
     return true;
 }
 
@@ -239,15 +314,26 @@ const char* outcome_text(SeriesOutcome outcome) {
         return "camera lost";
     case SeriesOutcome::CameraBack:
         return "camera back";
+    case SeriesOutcome::Missed:
+        return "missed";
     }
     return "";
 }
 
+const std::string* SeriesRecordRow::field(const std::string& column) const {
+    for (const RecordField& named : extra)
+        if (named.column == column)
+            return &named.value;
+    return nullptr;
+}
+
 std::string series_record_begin(const std::string& dir, std::time_t start,
-                                SeriesRecordReport reportTo) {
+                                SeriesRecordReport reportTo,
+                                const std::vector<std::string>& columns) {
     std::unique_lock<std::mutex> lock(record.lock);
     close_record();
     record.report = reportTo;
+    record.columns = columns;
     record.folder = folder_path(dir);
     const std::string base = (record.folder / (recordPrefix + stamp_of(start))).string();
     std::string path;
@@ -259,7 +345,7 @@ std::string series_record_begin(const std::string& dir, std::time_t start,
         if (record.fd >= 0 || error != EEXIST)
             break;
     }
-    const std::string header = std::string(headerLine) + "\r\n";
+    const std::string header = header_text(columns);
     if (record.fd < 0 || !write_all(record.fd, header.data(), header.size())) {
         const std::string line = give_up(path, record.fd < 0 ? error : errno);
         lock.unlock();
@@ -268,6 +354,12 @@ std::string series_record_begin(const std::string& dir, std::time_t start,
     }
     record.path = path;
     return path;
+}
+
+void series_record_pass_fields(int pass, RecordFields fields) {
+    std::lock_guard<std::mutex> lock(record.lock);
+    record.fieldsPass = pass;
+    record.passFields = std::move(fields);
 }
 
 void series_record_add(const SeriesRecordRow& row) {
@@ -301,14 +393,14 @@ SeriesRecord read_series_record(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     std::vector<std::vector<std::string>> records = csv_records(text.str());
-    std::vector<std::string> header = csv_records(headerLine).front();
-    if (records.empty() || records.front() != header) {
+    Layout layout;
+    if (records.empty() || !read_header(records.front(), &layout)) {
         result.error = path + " is not a Vantlow series record.";
         return result;
     }
     for (std::size_t i = 1; i < records.size(); ++i) {
         SeriesRecordRow row;
-        if (parse_row(records[i], &row))
+        if (parse_row(records[i], layout, &row))
             result.rows.push_back(std::move(row));
         else
             ++result.unreadableRows;

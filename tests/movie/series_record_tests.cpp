@@ -186,6 +186,51 @@ TEST_F(SeriesRecordFile, ARowCutShortIsCountedAndTheRestReadAsUsual) {
     EXPECT_NE(read_series_record(work.file("none.csv")).error, "");
 }
 
+// Columns that options add are named in the header and found by name: a pass's own fields,
+// a row's own, and a record laid out otherwise or with columns of a later version.
+TEST_F(SeriesRecordFile, NamedColumnsAreWrittenWhenInUseAndReadByName) {
+    const std::string path =
+        series_record_begin(work.path(), seriesStart, [](const std::string&) {},
+                            {record_column::scheduled, record_column::latenessMs});
+    series_record_pass_fields(1, {{record_column::scheduled, "2024-05-01T10:00:01.000Z"},
+                                  {record_column::latenessMs, "12"}});
+    series_record_add(row(1, work.file("IMG_0001.JPG")));
+    SeriesRecordRow missed;
+    missed.pass = 2;
+    missed.captured = std::chrono::system_clock::from_time_t(seriesStart + 11);
+    missed.outcome = SeriesOutcome::Missed;
+    missed.extra = {{record_column::scheduled, "2024-05-01T10:00:11.000Z"}};
+    series_record_add(missed);
+    series_record_end();
+    EXPECT_EQ(
+        read_file(path),
+        "frame,pass,time,file,camera_folder,camera_name,size,outcome,scheduled,lateness_ms\r\n"
+        "1,1,2024-05-01T10:00:01.007Z,IMG_0001.JPG,/DCIM/100SIMCM,IMG_0001.JPG,1001,written,"
+        "2024-05-01T10:00:01.000Z,12\r\n"
+        "0,2,2024-05-01T10:00:11.000Z,,,,,missed,2024-05-01T10:00:11.000Z,\r\n");
+    SeriesRecord read = read_series_record(path);
+    ASSERT_EQ(read.rows.size(), 2u);
+    ASSERT_TRUE(read.rows[0].field(record_column::latenessMs));
+    EXPECT_EQ(*read.rows[0].field(record_column::latenessMs), "12");
+    EXPECT_EQ(read.rows[1].outcome, SeriesOutcome::Missed);
+    EXPECT_EQ(read.rows[1].field(record_column::latenessMs), nullptr) << "empty is absent";
+
+    write_file(path, "outcome,brightness,frame,file,pass,time,camera_name,size,camera_folder,"
+                     "lateness_ms\r\n"
+                     "written,0.4,7,a.jpg,3,2024-05-01T10:00:01.000Z,A.JPG,10,/d,250\r\n");
+    read = read_series_record(path);
+    EXPECT_EQ(read.error, "");
+    ASSERT_EQ(read.rows.size(), 1u);
+    EXPECT_EQ(read.rows[0].frame, 7);
+    EXPECT_EQ(read.rows[0].pass, 3);
+    EXPECT_EQ(read.rows[0].file, "a.jpg");
+    EXPECT_EQ(read.rows[0].cameraName, "A.JPG");
+    EXPECT_EQ(read.rows[0].size, 10u);
+    ASSERT_EQ(read.rows[0].extra.size(), 1u) << "a column it does not know is passed over";
+    EXPECT_EQ(read.rows[0].extra[0].column, record_column::latenessMs);
+    EXPECT_EQ(read.rows[0].extra[0].value, "250");
+}
+
 TEST_F(SeriesRecordFile, TheNewestRecordIsTheLatestStart) {
     EXPECT_EQ(newest_series_record(work.path()), "");
     for (const char* name :
