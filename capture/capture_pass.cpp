@@ -70,9 +70,15 @@ bool Pass::lose_camera(int code, const CapturedPicture* entry) {
     std::cout << text << std::endl;
     result.status = wxString::FromUTF8(text);
     if (request.seriesPass != 0)
-        series_record_add({request.framesBefore + result.framesTaken, request.seriesPass,
-                           std::chrono::system_clock::now(), "", entry ? entry->folder : "",
-                           entry ? entry->name : "", std::nullopt, SeriesOutcome::CameraLost});
+        series_record_add({request.framesBefore + result.framesTaken,
+                           request.seriesPass,
+                           std::chrono::system_clock::now(),
+                           "",
+                           entry ? entry->folder : "",
+                           entry ? entry->name : "",
+                           std::nullopt,
+                           SeriesOutcome::CameraLost,
+                           {}});
     return true;
 }
 

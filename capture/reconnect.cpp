@@ -138,8 +138,15 @@ bool take_camera_back(const CaptureRequest& request, const CameraLoss& loss,
         return false;
     const std::string text = camera_back_text(series_clock().now() - loss.since);
     std::cout << text << std::endl << std::endl;
-    series_record_add({request.framesBefore, request.seriesPass, std::chrono::system_clock::now(),
-                       "", "", "", std::nullopt, SeriesOutcome::CameraBack});
+    series_record_add({request.framesBefore,
+                       request.seriesPass,
+                       std::chrono::system_clock::now(),
+                       "",
+                       "",
+                       "",
+                       std::nullopt,
+                       SeriesOutcome::CameraBack,
+                       {}});
     *fetched = fetch_pictures(request, loss);
     // The return is the news, rather than a file written a moment after; a new loss more so.
     if (!fetched->lost)
