@@ -118,7 +118,12 @@ wxString progress_text(const SeriesFigures& f, const SeriesForecast& forecast,
     }
     parts.Add(count);
 
-    if (f.nextPass) {
+    if (f.armedUntil) {
+        const auto wait = std::chrono::ceil<std::chrono::minutes>(*f.armedUntil - f.now);
+        const long long minutes = std::max<long long>(0, wait.count());
+        parts.Add("starts " + clock_text(*f.armedUntil, f.now) +
+                  wxString::Format(", in %lld h %02lld min", minutes / 60, minutes % 60));
+    } else if (f.nextPass) {
         const auto wait = std::chrono::ceil<std::chrono::seconds>(*f.nextPass - f.now);
         parts.Add(wxString::Format("next in %lld s",
                                    static_cast<long long>(std::max<long long>(0, wait.count()))));

@@ -25,6 +25,8 @@ struct SeriesFigures {
     Time now;
     Time start; // of the series
     int frames = 0;
+    // When an armed series makes its first pass.
+    std::optional<Time> armedUntil;
     // When the next pass begins; none while a pass is under way, which began at passSince.
     std::optional<Time> nextPass;
     Time passSince;

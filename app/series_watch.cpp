@@ -6,6 +6,8 @@
 #include "app/series_page.h"
 #include "camera/detection.h"
 #include "capture/run_state.h"
+#include "capture/series.h"
+#include "capture/series_clock.h"
 #include "platform/free_space.h"
 
 #include <cstdlib>
@@ -46,7 +48,7 @@ void SeriesWatch::series_started() {
     plan_ = {std::max(0L, leading_number(settings.interval)), leading_number(settings.runtime),
              leading_number(settings.maxFrames)};
     directory_ = std::string(settings.directory.fn_str());
-    start_ = Clock::now();
+    start_ = series_clock().wall_now();
     writtenBefore_ = pictures_written();
     running_ = false;
     inPass_ = false;
@@ -65,7 +67,7 @@ void SeriesWatch::series_running() {
     if (!watching_)
         return;
     running_ = true;
-    start_ = Clock::now();
+    start_ = series_clock().wall_now();
 }
 
 void SeriesWatch::series_ended() {
@@ -89,7 +91,7 @@ void SeriesWatch::observe() {
     const bool busy = captureBusy;
     if (busy == inPass_)
         return;
-    const Clock::time_point now = Clock::now();
+    const Clock::time_point now = series_clock().wall_now();
     if (busy) {
         passSince_ = now;
     } else {
@@ -98,14 +100,6 @@ void SeriesWatch::observe() {
         passEnd_ = now;
     }
     inPass_ = busy;
-}
-
-// Worked out here for a series that pauses for the interval after each pass, until the series
-// reports its next pass itself.
-std::optional<SeriesWatch::Clock::time_point> SeriesWatch::next_pass() const {
-    if (!running_ || inPass_ || passes_ == 0)
-        return std::nullopt;
-    return passEnd_ + std::chrono::seconds(plan_.interval);
 }
 
 void SeriesWatch::ask_battery() {
@@ -137,10 +131,13 @@ void SeriesWatch::show() {
     // Each pass reads the field afresh; text that is no number takes no picture.
     if (!framesText->GetValue().ToLong(&figures.framesPerPass))
         figures.framesPerPass = 0;
-    figures.now = Clock::now();
+    // The series' own clock, which tests may drive.
+    figures.now = series_clock().wall_now();
     figures.start = start_;
     figures.frames = running_ ? frameCount.load() : 0;
-    figures.nextPass = next_pass();
+    const SeriesProgress progress = series_progress();
+    figures.armedUntil = progress.armedUntil;
+    figures.nextPass = progress.nextPassWall;
     figures.passSince = inPass_ ? passSince_ : figures.now;
     if (passes_ > 0)
         figures.passLength = passTime_ / passes_;

@@ -34,7 +34,6 @@ class SeriesWatch {
 
     void idle(wxIdleEvent& event);
     void observe();
-    std::optional<Clock::time_point> next_pass() const;
     void ask_battery();
     void show();
     void show_fields(int count);

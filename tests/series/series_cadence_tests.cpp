@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <wx/statusbr.h>
 
 namespace {
 
@@ -239,6 +240,14 @@ TEST_P(SeriesArmedTest, CountsDownStartsAtTheSetTimeAndEnds) {
     EXPECT_EQ(w.camera.count("capture "), 0);
     ASSERT_TRUE(series_progress().armedUntil);
     EXPECT_EQ(*series_progress().armedUntil - clock.wall_now(), 1min) << "counting down";
+    wxStatusBar* bar = (*w.frame)->GetStatusBar();
+    EXPECT_TRUE(pump_until(
+        [&] {
+            return bar->GetFieldsCount() == 2 &&
+                   bar->GetStatusText(1).Contains("starts 10:30, in 0 h 01 min");
+        },
+        3000))
+        << bar->GetStatusText(1);
     EXPECT_EQ(newest_series_record(w.pictures.path()), "") << "no record before the first pass";
 
     ASSERT_TRUE(pump_until(
