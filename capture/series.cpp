@@ -7,6 +7,7 @@
 #include "capture/run_state.h"
 #include "capture/series_cadence.h"
 #include "capture/series_clock.h"
+#include "capture/series_schedule.h"
 #include "record/series_record.h"
 
 #include <wx/log.h>
@@ -73,15 +74,6 @@ std::time_t wall_seconds() {
     return Wall::to_time_t(series_clock().wall_now());
 }
 
-std::string local_time_text(Wall::time_point when) {
-    const std::time_t seconds = Wall::to_time_t(when);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
-}
-
 // When a series begins and when it ends by the clock, worked out as Start is pressed.
 struct SeriesTimes {
     std::optional<Wall::time_point> startAt; // unset: at once
@@ -116,11 +108,12 @@ void refuse_series(const std::string& problem) {
 
 void announce_times(const SeriesOptions& options, const SeriesTimes& times) {
     if (times.startAt)
-        std::cout << "Armed: the series starts at " << local_time_text(*times.startAt) << " ("
+        std::cout << "Armed: the series starts at "
+                  << local_time_text(*times.startAt, "%Y-%m-%d %H:%M:%S") << " ("
                   << series_time_text(options.startAt) << ")." << std::endl;
     if (times.endAt)
-        std::cout << "The series ends at " << local_time_text(*times.endAt) << " ("
-                  << series_time_text(options.endAt) << ") at the latest." << std::endl;
+        std::cout << "The series ends at " << local_time_text(*times.endAt, "%Y-%m-%d %H:%M:%S")
+                  << " (" << series_time_text(options.endAt) << ") at the latest." << std::endl;
 }
 
 std::vector<std::string> record_columns(Cadence cadence) {

@@ -125,15 +125,6 @@ NextTime next_sun_event(SunEvent event, const Location& where, Clock::time_point
     return missing.value_or(sun_problem(-1, from));
 }
 
-std::string local_date(Clock::time_point time) {
-    const std::time_t seconds = Clock::to_time_t(time);
-    std::tm local{};
-    localtime_r(&seconds, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
-    return text;
-}
-
 } // namespace
 
 NextTime next_series_time(const SeriesTime& when, const std::optional<Location>& where,
@@ -170,13 +161,24 @@ std::string series_time_problem(const SeriesTime& when, const NextTime& next) {
     case NextTime::Outcome::NoLocation:
         return text + " needs the place: set Latitude and Longitude.";
     case NextTime::Outcome::SunStaysUp:
-        return "There is no " + event + " on " + local_date(next.time) + " here: the sun stays " +
+        return "There is no " + event + " on " + local_time_text(next.time, "%Y-%m-%d") +
+               " here: the sun stays " +
                (twilight ? "less than 6 degrees below the horizon all night."
                          : "above the horizon all day (polar day).");
     case NextTime::Outcome::SunStaysDown:
-        return "There is no " + event + " on " + local_date(next.time) + " here: the sun stays " +
+        return "There is no " + event + " on " + local_time_text(next.time, "%Y-%m-%d") +
+               " here: the sun stays " +
                (twilight ? "more than 6 degrees below the horizon all day."
                          : "below the horizon all day (polar night).");
     }
     return "";
+}
+
+std::string local_time_text(std::chrono::system_clock::time_point when, const char* format) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[64];
+    std::strftime(text, sizeof text, format, &local);
+    return text;
 }

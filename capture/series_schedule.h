@@ -37,3 +37,6 @@ NextTime next_series_time(const SeriesTime& when, const std::optional<Location>&
 // Why a start or end time cannot be armed, as a sentence for the photographer; empty when the
 // outcome is At or Never.
 std::string series_time_problem(const SeriesTime& when, const NextTime& next);
+
+// A moment in local time, written with strftime's format.
+std::string local_time_text(std::chrono::system_clock::time_point when, const char* format);

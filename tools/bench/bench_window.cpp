@@ -5,6 +5,8 @@
 #include "app/vantlow.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 double ms_since(Clock::time_point start) {
@@ -92,4 +94,19 @@ size_t workers() {
 
 bool series_over() {
     return workers() == 0 && captureButton->IsEnabled() && startButton->IsEnabled();
+}
+
+long proc_status(const char* key) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(key, 0) == 0)
+            return std::atol(line.c_str() + std::string(key).size());
+    return -1;
+}
+
+long open_files() {
+    long n = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        n += !entry.is_directory();
+    return n;
 }

@@ -57,3 +57,7 @@ int count_lines(const std::string& file, const std::string& prefix);
 size_t workers();
 // No worker left, and Capture Image and Start enabled again.
 bool series_over();
+// A figure of /proc/self/status, such as "VmRSS:" (kB) or "Threads:"; -1 when it is missing.
+long proc_status(const char* key);
+// Descriptors the process holds open.
+long open_files();

@@ -35,21 +35,6 @@
 
 namespace {
 
-long proc_status(const char* key) {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind(key, 0) == 0)
-            return std::atol(line.c_str() + std::string(key).size());
-    return -1;
-}
-
-long open_files() {
-    long n = 0;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
-        n += !entry.is_directory();
-    return n;
-}
-
 struct Sample {
     bool taken = false;
     long rss = 0, files = 0, threads = 0;
