@@ -2,6 +2,7 @@
 #include "app/series_forecast.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <wx/datetime.h>
 #include <wx/filename.h>
 
@@ -9,6 +10,29 @@ namespace {
 
 using Time = SeriesFigures::Time;
 using Duration = std::chrono::system_clock::duration;
+
+// An end further off is as good as none, and the fields take any number: past these the
+// arithmetic in nanoseconds would overflow.
+const long farthestMinutes = 50L * 366 * 24 * 60;
+const long mostFramesPerPass = 1000000;
+
+// The figures as the series itself takes them: an interval out of its range is none.
+SeriesFigures within_reach(SeriesFigures f) {
+    if (f.plan.interval < 0 || f.plan.interval > long(UINT32_MAX))
+        f.plan.interval = 0;
+    f.plan.runtimeMinutes = std::clamp(f.plan.runtimeMinutes, -farthestMinutes, farthestMinutes);
+    f.plan.maxFrames = std::clamp(f.plan.maxFrames, long(INT32_MIN), long(INT32_MAX));
+    f.framesPerPass = std::clamp(f.framesPerPass, 0L, mostFramesPerPass);
+    return f;
+}
+
+// `passes` periods after `from`, unless that is beyond the farthest end.
+std::optional<Time> after(Time from, long long passes, Duration period) {
+    const Duration farthest = std::chrono::minutes(farthestMinutes);
+    if (passes > 0 && period > Duration::zero() && passes > farthest / period)
+        return std::nullopt;
+    return from + passes * period;
+}
 
 // Where the series stands once the pass under way (or the first, not yet begun) has ended:
 // the moment the next pass begins, which is also when the limits are next tested, and the
@@ -40,7 +64,10 @@ std::optional<Ending> frame_limit_end(const SeriesFigures& f, const Standing& s,
         return std::nullopt;
     const long long left = f.plan.maxFrames - s.frames;
     const long long passes = left <= 0 ? 0 : (left + f.framesPerPass - 1) / f.framesPerPass;
-    return Ending{s.nextPass + passes * period, s.frames + passes * f.framesPerPass};
+    const std::optional<Time> end = after(s.nextPass, passes, period);
+    if (!end)
+        return std::nullopt;
+    return Ending{*end, s.frames + passes * f.framesPerPass};
 }
 
 // The limit is tested as each pause ends, so the series ends at the first test after it.
@@ -51,7 +78,10 @@ std::optional<Ending> time_limit_end(const SeriesFigures& f, const Standing& s, 
     if (period <= Duration::zero())
         return Ending{std::max(s.nextPass, deadline), std::nullopt};
     const long long passes = passes_to_cover(deadline - s.nextPass, period);
-    return Ending{s.nextPass + passes * period, s.frames + passes * std::max(0L, f.framesPerPass)};
+    std::optional<long long> frames;
+    if (passes <= INT32_MAX)
+        frames = s.frames + passes * f.framesPerPass;
+    return Ending{s.nextPass + passes * period, frames};
 }
 
 const wxString separator = wxString::FromUTF8(" \u00b7 ");
@@ -78,7 +108,8 @@ wxString clock_text(Time when, Time now) {
 
 } // namespace
 
-SeriesForecast forecast_series(const SeriesFigures& f) {
+SeriesForecast forecast_series(const SeriesFigures& figures) {
+    const SeriesFigures f = within_reach(figures);
     const Standing s = standing(f);
     const Duration period = f.passLength + std::chrono::seconds(f.plan.interval);
     std::optional<Ending> ending = frame_limit_end(f, s, period);
@@ -90,7 +121,7 @@ SeriesForecast forecast_series(const SeriesFigures& f) {
     if (!ending)
         return forecast;
     forecast.end = ending->end;
-    if (ending->frames)
+    if (ending->frames && *ending->frames <= INT32_MAX)
         forecast.framesAtEnd = static_cast<int>(*ending->frames);
     if (forecast.framesAtEnd && f.pictureSize)
         forecast.roomNeeded = *f.pictureSize * static_cast<std::uint64_t>(
