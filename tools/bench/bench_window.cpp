@@ -4,6 +4,8 @@
 #include "app/series_page.h"
 #include "app/vantlow.h"
 
+#include <wx/init.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -109,4 +111,12 @@ long open_files() {
     for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd"))
         n += !entry.is_directory();
     return n;
+}
+
+MyFrame* start_program(int argc, char** argv) {
+    wxEntryStart(argc, argv);
+    wxGetApp().OnInit();
+    auto* frame = static_cast<MyFrame*>(wxGetApp().GetTopWindow());
+    pump_until([&] { return frame->IsShownOnScreen(); });
+    return frame;
 }

@@ -49,6 +49,9 @@ class StallMeter : public wxTimer {
 };
 
 void pump_until(const std::function<bool()>& done);
+class MyFrame;
+// Starts the toolkit and the program as main would, and waits until its window is on screen.
+MyFrame* start_program(int argc, char** argv);
 // A click as the toolkit delivers it: through the event loop, not by a direct call.
 void post_click(wxButton* button);
 // Lines of the file that start with the prefix.

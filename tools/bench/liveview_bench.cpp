@@ -193,12 +193,9 @@ int main(int argc, char** argv) {
     setenv("SIMCAM_SCENARIO", camera.scenario.c_str(), 1);
     const std::string loadAtStart = load_average();
 
-    wxEntryStart(argc, argv);
     Console console;
     std::streambuf* terminal = std::cout.rdbuf(&console);
-    wxGetApp().OnInit();
-    auto* frame = static_cast<MyFrame*>(wxGetApp().GetTopWindow());
-    pump_until([&] { return frame->IsShownOnScreen(); });
+    MyFrame* frame = start_program(argc, argv);
     directoryPicker->SetPath(pictures.string());
     wxSetWorkingDirectory(pictures.string());
     ShownFrames shown(find_live_view_page(frame->notebook));

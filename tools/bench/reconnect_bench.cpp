@@ -65,12 +65,9 @@ int main(int argc, char** argv) {
                             << "log-times yes\nlog " << log << "\n";
     setenv("SIMCAM_SCENARIO", scenario.c_str(), 1);
 
-    wxEntryStart(argc, argv);
     Console console;
     std::streambuf* terminal = std::cout.rdbuf(&console);
-    wxGetApp().OnInit();
-    auto* frame = static_cast<MyFrame*>(wxGetApp().GetTopWindow());
-    pump_until([&] { return frame->IsShownOnScreen(); });
+    MyFrame* frame = start_program(argc, argv);
     const std::string dir = (work / "pictures").string();
     directoryPicker->SetPath(dir);
     wxSetWorkingDirectory(dir);

@@ -160,12 +160,9 @@ int main(int argc, char** argv) {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
 
-    wxEntryStart(argc, argv);
     Console console;
     std::streambuf* terminal = std::cout.rdbuf(&console);
-    wxGetApp().OnInit();
-    auto* frame = static_cast<MyFrame*>(wxGetApp().GetTopWindow());
-    pump_until([&] { return frame->IsShownOnScreen(); });
+    MyFrame* frame = start_program(argc, argv);
     directoryPicker->SetPath(dir);
     wxSetWorkingDirectory(dir);
     std::ofstream(log, std::ios::trunc).flush();
