@@ -92,6 +92,18 @@ Key series_time(const char* name, SeriesTime SeriesOptions::*field, SeriesTime w
             [field](const SeriesOptions& options) { return series_time_text(options.*field); }};
 }
 
+Key decimal(const char* name, double SeriesOptions::*field, double least, double most) {
+    return {name, "a decimal from " + text_of(least) + " to " + text_of(most),
+            [=](const std::string& text, SeriesOptions& options) {
+                double value = 0;
+                if (!from_whole_text(text, value) || !(value >= least && value <= most))
+                    return false;
+                options.*field = value;
+                return true;
+            },
+            [field](const SeriesOptions& options) { return text_of(options.*field); }};
+}
+
 // Empty text leaves the coordinate unset.
 Key degrees(const char* name, std::optional<double> SeriesOptions::*field, double limit) {
     return {name, "decimal degrees from " + text_of(-limit) + " to " + text_of(limit),
@@ -123,6 +135,13 @@ const std::vector<Key>& keys() {
         series_time("EndAt", &SeriesOptions::endAt, SeriesTime::limits()),
         degrees("Latitude", &SeriesOptions::latitude, 90),
         degrees("Longitude", &SeriesOptions::longitude, 180),
+        choice("FollowLight", &SeriesOptions::followLight, {{"true", true}, {"false", false}}),
+        decimal("TargetBrightness", &SeriesOptions::targetBrightness, -5, 5),
+        decimal("MaxStepEV", &SeriesOptions::maxStepEv, 0.05, 3),
+        decimal("SlowestShutter", &SeriesOptions::slowestShutter, 0.0001, 3600),
+        whole_number("HighestISO", &SeriesOptions::highestIso, 50, 409600),
+        choice("Apertures", &SeriesOptions::apertures,
+               {{"fixed", Apertures::Fixed}, {"free", Apertures::Free}}),
     };
     return table;
 }

@@ -13,6 +13,7 @@
 
 enum class Cadence { Pause, Steady };
 enum class CameraLost { End, Reconnect };
+enum class Apertures { Fixed, Free };
 
 struct SeriesOptions {
     Cadence cadence = Cadence::Pause;
@@ -23,6 +24,13 @@ struct SeriesOptions {
     SeriesTime endAt = SeriesTime::limits();
     std::optional<double> latitude;  // degrees, north positive
     std::optional<double> longitude; // degrees, east positive
+    // The exposure follows the light between passes.
+    bool followLight = false;
+    double targetBrightness = 0; // EV from mid-grey
+    double maxStepEv = 0.33;     // a third of a stop, as the settings' scales count it
+    double slowestShutter = 30;  // seconds
+    long highestIso = 6400;
+    Apertures apertures = Apertures::Fixed;
 
     // Both coordinates, or nothing when either is unset.
     std::optional<Location> location() const;

@@ -27,8 +27,9 @@ const char* const columnNames[ColumnCount] = {"frame",         "pass",        "t
 
 // The named columns that a reader keeps; others are passed over.
 const std::vector<std::string>& known_columns() {
-    static const std::vector<std::string> known = {record_column::scheduled,
-                                                   record_column::latenessMs};
+    static const std::vector<std::string> known = {
+        record_column::scheduled, record_column::latenessMs,   record_column::shutterSeconds,
+        record_column::aperture,  record_column::brightnessEv, record_column::iso};
     return known;
 }
 

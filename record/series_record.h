@@ -37,6 +37,11 @@ using RecordFields = std::vector<RecordField>;
 namespace record_column {
 inline const std::string scheduled = "scheduled";    // steady cadence: when the pass was due (UTC)
 inline const std::string latenessMs = "lateness_ms"; // steady cadence: how late it started
+// The exposure follows the light: the settings the frame was taken with, and its brightness.
+inline const std::string shutterSeconds = "shutter_s";
+inline const std::string aperture = "aperture"; // f-number
+inline const std::string iso = "iso";
+inline const std::string brightnessEv = "brightness_ev"; // EV from mid-grey
 } // namespace record_column
 
 struct SeriesRecordRow {
