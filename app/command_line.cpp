@@ -27,7 +27,8 @@ const char helpText[] =
     "  --size WxH|source      1920x1080 (default), 3840x2160, or source: the pictures' own size\n"
     "  --deflicker[=N]        even out the brightness from frame to frame over a centred\n"
     "                         window of N frames (default 15, at most 51); slow changes of\n"
-    "                         light stay. --deflicker=0 leaves it as it is (the default)\n"
+    "                         light stay. --deflicker=0 leaves it as it is (the default);\n"
+    "                         on by default for a series record whose exposure followed the light\n"
     "  --force                replace OUT.mp4 if it exists\n"
     "  --help                 show this help and exit\n"
     "  --version              show the version and exit\n";
@@ -83,7 +84,7 @@ Command parse_command_line(int argc, char** argv) {
     // person passes.
     if (!own_option_given(argc, argv))
         return command;
-    bool help = false, version = false, movie = false;
+    bool help = false, version = false, movie = false, deflickerChosen = false;
     std::string movieOnly; // the first movie option seen
     std::string word;      // the first plain word, which only the window may have
     for (int i = 1; i < argc; ++i) {
@@ -140,6 +141,7 @@ Command parse_command_line(int argc, char** argv) {
         } else if (arg == "--deflicker") {
             // The value only ever joined: a plain word after it is no number of frames.
             command.movie.deflicker = defaultDeflickerFrames;
+            deflickerChosen = true;
             if (joined && (!parse_count(value, &command.movie.deflicker) ||
                            command.movie.deflicker > maxDeflickerFrames))
                 return usage_error("--deflicker=N needs a whole number of frames from 0 to " +
@@ -169,6 +171,8 @@ Command parse_command_line(int argc, char** argv) {
         command.action = CommandAction::MakeMovie;
     else if (!movieOnly.empty())
         return usage_error(movieOnly + " is only for --make-movie");
+    if (command.action == CommandAction::MakeMovie && !deflickerChosen)
+        command.movie.deflicker = default_deflicker(command.movie.source);
     return command;
 }
 

@@ -16,6 +16,8 @@ struct Command {
     std::string error;  // for UsageError
 };
 
+// Without --deflicker, a movie's deflicker is its source's default, for which a series record is
+// read.
 Command parse_command_line(int argc, char** argv);
 
 // Carries out anything but OpenWindow and returns the exit status: 0 done, 1 failed,

@@ -55,7 +55,8 @@ struct MovieDialog {
     wxChoice* size;
     wxCheckBox* deflicker;
     wxFilePickerCtrl* output;
-    bool outputChosen = false; // by the person, so a new source no longer changes it
+    bool outputChosen = false;    // by the person, so a new source no longer changes it
+    bool deflickerChosen = false; // likewise
 };
 
 std::string chosen_source(const MovieDialog& d) {
@@ -68,6 +69,8 @@ void source_changed(MovieDialog& d) {
     const std::string source = chosen_source(d);
     if (!d.outputChosen)
         d.output->SetPath(source.empty() ? wxString() : file_text(default_movie_path(source)));
+    if (!d.deflickerChosen)
+        d.deflicker->SetValue(default_deflicker(source) > 0);
 }
 
 // Checks the choices before the dialog closes; asks before an existing file is replaced.
@@ -282,6 +285,7 @@ void MyFrame::MakeMovie(wxCommandEvent&) {
     d.folder->Bind(wxEVT_DIRPICKER_CHANGED, [&d](wxFileDirPickerEvent&) { source_changed(d); });
     d.output->Bind(wxEVT_FILEPICKER_CHANGED,
                    [&d](wxFileDirPickerEvent&) { d.outputChosen = true; });
+    d.deflicker->Bind(wxEVT_CHECKBOX, [&d](wxCommandEvent&) { d.deflickerChosen = true; });
     bool replace = false;
     dialog.Bind(
         wxEVT_BUTTON,

@@ -6,6 +6,7 @@
 #include "movie/movie_encoder.h"
 #include "movie/movie_source.h"
 #include "movie/picture_frame.h"
+#include "record/series_record.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -347,4 +348,12 @@ std::string default_movie_path(const std::string& source) {
         if (!fs::exists(candidate, error))
             return candidate.string();
     }
+}
+
+int default_deflicker(const std::string& source) {
+    // A folder's pictures are gathered without its records, which may be of other series.
+    std::error_code error;
+    if (fs::is_directory(source, error))
+        return 0;
+    return exposure_followed_light(read_series_record(source)) ? defaultDeflickerFrames : 0;
 }

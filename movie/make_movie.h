@@ -57,3 +57,7 @@ MovieResult make_movie(const MovieRequest& request, const MovieProgressReport& p
 // A name beside the source for its movie that names no existing file: "series.csv" ->
 // "series.mp4", folder "sky" -> "sky.mp4", then "sky-1.mp4" and so on.
 std::string default_movie_path(const std::string& source);
+
+// The deflicker window for the source unless the person chooses one: defaultDeflickerFrames for
+// a series record whose exposure followed the light, whose steps the window smooths away, else 0.
+int default_deflicker(const std::string& source);

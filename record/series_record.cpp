@@ -409,6 +409,18 @@ SeriesRecord read_series_record(const std::string& path) {
     return result;
 }
 
+bool exposure_followed_light(const SeriesRecord& record) {
+    // The settings, not the brightness, which says how a frame came out rather than how it was
+    // taken. Any one setting will do: a camera may not report its aperture or its ISO. A row,
+    // not the header: a series that could not read its camera's settings left them empty.
+    for (const SeriesRecordRow& row : record.rows)
+        for (const std::string* column :
+             {&record_column::shutterSeconds, &record_column::aperture, &record_column::iso})
+            if (row.field(*column))
+                return true;
+    return false;
+}
+
 bool is_series_record_name(const std::string& name) {
     const std::size_t prefix = sizeof recordPrefix - 1, suffix = sizeof recordSuffix - 1;
     const std::size_t stamp = prefix + 15; // YYYYMMDD-HHMMSS

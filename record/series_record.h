@@ -96,6 +96,9 @@ struct SeriesRecord {
 
 SeriesRecord read_series_record(const std::string& path);
 
+// Whether the series' exposure followed the light: a row holds a setting in the exposure columns.
+bool exposure_followed_light(const SeriesRecord& record);
+
 // Whether a file name has the form series records are given.
 bool is_series_record_name(const std::string& name);
 // The record of the latest series started in dir, or "" when it holds none.

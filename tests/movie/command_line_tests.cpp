@@ -253,6 +253,55 @@ TEST_F(RealProgram, DeflickerEvensOutTheMovie) {
               jitter(mean_lumas(read_movie(plain).frames)) / 3);
 }
 
+// Without --deflicker, a movie of a series whose exposure followed the light is deflickered: the
+// steps of its exposure would flicker. Any other source is left as it is, and --deflicker=N
+// always wins.
+TEST_F(RealProgram, DeflickerIsOnByDefaultForASeriesWhoseExposureFollowedTheLight) {
+    const std::string lit = work.file("lit");
+    std::filesystem::create_directories(lit);
+    const std::vector<std::string> pictures =
+        write_lit_series(lit, 480, 270, random_flicker(20, 0.3, 5));
+    const std::string followed = write_series_record(lit, 1714561200, pictures, true);
+    const std::string old = write_series_record(lit, 1714557600, pictures, false);
+    ASSERT_NE(followed, "");
+    ASSERT_NE(old, "");
+
+    const std::vector<std::pair<std::vector<std::string>, int>> cases = {
+        {{"--make-movie", followed}, 15},
+        {{"--make-movie", followed, "--deflicker=0"}, 0},
+        {{"--deflicker=7", "--make-movie", followed}, 7},
+        {{"--make-movie", old}, 0},
+        {{"--make-movie", lit}, 0}, // a folder, though its newest record followed the light
+        {{"--make-movie", work.file("none.csv")}, 0},
+    };
+    for (const auto& [args, frames] : cases) {
+        const Command command = parse(args);
+        ASSERT_EQ(command.action, CommandAction::MakeMovie) << testing::PrintToString(args);
+        EXPECT_EQ(command.movie.deflicker, frames) << testing::PrintToString(args);
+    }
+
+    auto lumas = [&](const std::string& source, const std::string& name,
+                     std::vector<std::string> options) {
+        const std::string movie = work.file(name);
+        std::vector<std::string> args = {"--make-movie", source, "-o", movie, "--size", "320x180"};
+        args.insert(args.end(), options.begin(), options.end());
+        const Ran ran = run(args);
+        EXPECT_EQ(ran.status, 0) << ran.err;
+        EXPECT_EQ(ran.err, "");
+        EXPECT_NE(
+            ran.out.find("\nWrote " + movie + ": 20 frames, 320 x 180, 25 frames per second.\n"),
+            std::string::npos)
+            << ran.out;
+        return mean_lumas(read_movie(movie).frames);
+    };
+    const std::vector<double> evened = lumas(followed, "followed.mp4", {});
+    const std::vector<double> asked = lumas(followed, "asked.mp4", {"--deflicker=0"});
+    const std::vector<double> before = lumas(old, "old.mp4", {});
+    ASSERT_EQ(evened.size(), 20u);
+    EXPECT_LT(jitter(evened), jitter(asked) / 3);
+    EXPECT_LT(jitter(evened), jitter(before) / 3);
+}
+
 TEST_F(RealProgram, FailuresSayWhatWentWrongWithStatus1) {
     Ran ran = run({"--make-movie", work.file("nowhere")});
     EXPECT_EQ(ran.status, 1);

@@ -3,6 +3,7 @@
 
 #include "display/jpeg_samples.h"
 #include "picture.h"
+#include "record/series_record.h"
 #include "support/temp_dir.h"
 
 #include <algorithm>
@@ -180,6 +181,29 @@ std::vector<std::string> write_lit_series(const std::string& dir, int width, int
         set_file_time(paths.back(), 1700000000 + long(i));
     }
     return paths;
+}
+
+std::string write_series_record(const std::string& dir, std::time_t start,
+                                const std::vector<std::string>& pictures, bool exposure) {
+    const std::vector<std::string> columns = {record_column::shutterSeconds,
+                                              record_column::aperture, record_column::iso,
+                                              record_column::brightnessEv};
+    const std::string record = series_record_begin(
+        dir, start, [](const std::string&) {}, exposure ? columns : std::vector<std::string>());
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        SeriesRecordRow row;
+        row.frame = row.pass = int(i) + 1;
+        row.captured = std::chrono::system_clock::from_time_t(start + std::time_t(i) * 10);
+        row.file = pictures[i];
+        if (exposure)
+            row.extra = {{record_column::shutterSeconds, i % 2 ? "0.008" : "0.01"},
+                         {record_column::aperture, "8"},
+                         {record_column::iso, "100"},
+                         {record_column::brightnessEv, "0.2"}};
+        series_record_add(row);
+    }
+    series_record_end();
+    return record;
 }
 
 std::vector<double> random_flicker(int count, double amplitude, unsigned seed) {

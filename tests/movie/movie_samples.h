@@ -3,6 +3,7 @@
 
 #include "simcam/jpeg_image.h"
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,11 @@ int nearest(const std::vector<double>& colours, const std::vector<std::vector<do
 // (file times too). Returns the paths.
 std::vector<std::string> write_lit_series(const std::string& dir, int width, int height,
                                           const std::vector<double>& evs);
+// The record of a series that took the pictures, begun at `start` in dir, one written row each.
+// With `exposure` it has the columns of a series whose exposure followed the light, filled in
+// each row; without, it is a record as written before there were such columns.
+std::string write_series_record(const std::string& dir, std::time_t start,
+                                const std::vector<std::string>& pictures, bool exposure);
 // Exposures that wander at random by up to `amplitude` EV either way, the same for a seed.
 std::vector<double> random_flicker(int count, double amplitude, unsigned seed);
 // A steady change from `from` to `to` EV over `count` pictures, plus `flicker`.

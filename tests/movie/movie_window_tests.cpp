@@ -82,6 +82,44 @@ class MovieWindow : public testing::Test {
 
     static void press_make_movie(wxDialog* dialog) { click(dialog->FindWindow(wxID_OK)); }
 
+    // As the person would: the control changes and says so.
+    static void person_chooses(wxRadioButton* button) {
+        button->SetValue(true);
+        wxCommandEvent event(wxEVT_RADIOBUTTON, button->GetId());
+        event.SetEventObject(button);
+        event.SetInt(1);
+        button->GetEventHandler()->ProcessEvent(event);
+    }
+
+    static void person_picks(wxFilePickerCtrl* picker, const std::string& path) {
+        picker->SetPath(path);
+        wxFileDirPickerEvent event(wxEVT_FILEPICKER_CHANGED, picker, picker->GetId(), path);
+        picker->GetEventHandler()->ProcessEvent(event);
+    }
+
+    static void person_ticks(wxCheckBox* box, bool ticked) {
+        box->SetValue(ticked);
+        wxCommandEvent event(wxEVT_CHECKBOX, box->GetId());
+        event.SetEventObject(box);
+        event.SetInt(ticked);
+        box->GetEventHandler()->ProcessEvent(event);
+    }
+
+    // Makes the movie that `set` sets the dialog for, to its end; the mean luma of each frame.
+    std::vector<double> movie_lumas(const std::string& output,
+                                    const std::function<void(wxDialog*)>& set) {
+        make_movie_dialog([&](wxDialog* dialog) {
+            set(dialog);
+            control<wxFilePickerCtrl>(dialog, "MovieOutput")->SetPath(output);
+            press_make_movie(dialog);
+        });
+        EXPECT_TRUE(pump_until([] { return title_of("MovieProgress") == "Movie Made"; }, 60000))
+            << title_of("MovieProgress");
+        click(control<wxButton>(top_window("MovieProgress"), "MovieButton"));
+        EXPECT_TRUE(pump_until([] { return top_window("MovieProgress") == nullptr; }, 5000));
+        return mean_lumas(read_movie(output).frames);
+    }
+
     // The label's text, as wrapped into lines or not.
     static wxString text_of(wxStaticText* label) {
         wxString text = label->GetLabel();
@@ -191,23 +229,56 @@ TEST_F(MovieWindow, TheDeflickerBoxEvensOutTheMovie) {
     std::filesystem::create_directories(lit);
     write_lit_series(lit, 480, 270, random_flicker(20, 0.3, 3));
     auto make = [&](const std::string& output, bool deflicker) {
-        make_movie_dialog([&](wxDialog* dialog) {
+        return movie_lumas(output, [&](wxDialog* dialog) {
             control<wxRadioButton>(dialog, "MovieUseFolder")->SetValue(true);
             control<wxDirPickerCtrl>(dialog, "MovieFolder")->SetPath(lit);
-            control<wxFilePickerCtrl>(dialog, "MovieOutput")->SetPath(output);
             control<wxCheckBox>(dialog, "MovieDeflicker")->SetValue(deflicker);
-            press_make_movie(dialog);
         });
-        EXPECT_TRUE(pump_until([] { return title_of("MovieProgress") == "Movie Made"; }, 60000))
-            << title_of("MovieProgress");
-        click(control<wxButton>(top_window("MovieProgress"), "MovieButton"));
-        EXPECT_TRUE(pump_until([] { return top_window("MovieProgress") == nullptr; }, 5000));
-        return mean_lumas(read_movie(output).frames);
     };
     const std::vector<double> plain = make(window.pictures.file("plain.mp4"), false);
     const std::vector<double> evened = make(window.pictures.file("evened.mp4"), true);
     ASSERT_EQ(plain.size(), 20u);
     ASSERT_EQ(evened.size(), 20u);
+    EXPECT_LT(jitter(evened), jitter(plain) / 3);
+}
+
+// For the record of a series whose exposure followed the light the box starts ticked, and it
+// follows the source the person chooses until they tick or untick it themselves.
+TEST_F(MovieWindow, TheDeflickerBoxFollowsTheSourceUntilThePersonUsesIt) {
+    const std::string dir = window.pictures.path();
+    const std::string lit = window.pictures.file("lit");
+    std::filesystem::create_directories(lit);
+    const std::vector<std::string> pictures =
+        write_lit_series(lit, 480, 270, random_flicker(20, 0.3, 3));
+    const std::string old = write_series_record(dir, 1714557600, pictures, false);
+    const std::string followed = write_series_record(dir, 1714561200, pictures, true);
+
+    const std::vector<double> evened = movie_lumas(dir + "/evened.mp4", [&](wxDialog* dialog) {
+        auto* record = control<wxFilePickerCtrl>(dialog, "MovieRecord");
+        auto* box = control<wxCheckBox>(dialog, "MovieDeflicker");
+        EXPECT_TRUE(control<wxRadioButton>(dialog, "MovieUseRecord")->GetValue());
+        EXPECT_EQ(record->GetPath(), followed);
+        EXPECT_TRUE(box->GetValue()) << "the newest record";
+        person_picks(record, old);
+        EXPECT_FALSE(box->GetValue()) << "a record from before the exposure columns";
+        person_picks(record, followed);
+        EXPECT_TRUE(box->GetValue());
+        person_chooses(control<wxRadioButton>(dialog, "MovieUseFolder"));
+        EXPECT_FALSE(box->GetValue()) << "the folder of the same series";
+        person_chooses(control<wxRadioButton>(dialog, "MovieUseRecord"));
+        EXPECT_TRUE(box->GetValue());
+    });
+
+    const std::vector<double> plain = movie_lumas(dir + "/plain.mp4", [&](wxDialog* dialog) {
+        auto* box = control<wxCheckBox>(dialog, "MovieDeflicker");
+        EXPECT_TRUE(box->GetValue());
+        person_ticks(box, false);
+        person_chooses(control<wxRadioButton>(dialog, "MovieUseFolder"));
+        person_chooses(control<wxRadioButton>(dialog, "MovieUseRecord"));
+        EXPECT_FALSE(box->GetValue()) << "the person's choice stays";
+    });
+    ASSERT_EQ(evened.size(), 20u);
+    ASSERT_EQ(plain.size(), 20u);
     EXPECT_LT(jitter(evened), jitter(plain) / 3);
 }
 

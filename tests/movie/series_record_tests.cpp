@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <unistd.h>
@@ -229,6 +230,48 @@ TEST_F(SeriesRecordFile, NamedColumnsAreWrittenWhenInUseAndReadByName) {
     ASSERT_EQ(read.rows[0].extra.size(), 1u) << "a column it does not know is passed over";
     EXPECT_EQ(read.rows[0].extra[0].column, record_column::latenessMs);
     EXPECT_EQ(read.rows[0].extra[0].value, "250");
+}
+
+// Only a setting the exposure was taken with shows that it followed the light, wherever the
+// header puts its column; a record from before those columns reads as it always did.
+TEST_F(SeriesRecordFile, AnExposureSettingInARowShowsTheExposureFollowedTheLight) {
+    const std::string usual = "frame,pass,time,file,camera_folder,camera_name,size,outcome";
+    const std::string row1 = "1,1,2024-05-01T10:00:01.000Z,a.jpg,/d,A.JPG,10,written";
+    const std::string row2 = "2,2,2024-05-01T10:00:11.000Z,b.jpg,/d,B.JPG,10,written";
+    struct Case {
+        const char* what;
+        std::string text;
+        bool followed;
+    };
+    const std::vector<Case> cases = {
+        {"before the columns", usual + "\r\n" + row1 + "\r\n" + row2 + "\r\n", false},
+        {"columns left empty",
+         usual + ",shutter_s,aperture,iso,brightness_ev\r\n" + row1 + ",,,,\r\n" + row2 +
+             ",,,,\r\n",
+         false},
+        {"a brightness alone",
+         usual + ",shutter_s,aperture,iso,brightness_ev\r\n" + row1 + ",,,,-0.3\r\n" + row2 +
+             ",,,,0.1\r\n",
+         false},
+        {"a shutter time in the second row",
+         usual + ",shutter_s,aperture,iso,brightness_ev\r\n" + row1 + ",,,,\r\n" + row2 +
+             ",0.004,,,\r\n",
+         true},
+        {"an aperture among columns laid out otherwise",
+         "brightness_ev,aperture,later," + usual + "\r\n,5.6,x," + row1 + "\r\n", true},
+        {"an ISO without the other columns", usual + ",iso\r\n" + row1 + ",400\r\n", true},
+    };
+    const std::string path = work.file("vantlow-series-20240501-100000.csv");
+    for (const Case& c : cases) {
+        write_file(path, c.text);
+        const SeriesRecord read = read_series_record(path);
+        EXPECT_EQ(read.error, "") << c.what;
+        EXPECT_EQ(read.unreadableRows, 0) << c.what;
+        ASSERT_EQ(read.rows.size(), std::size_t(std::count(c.text.begin(), c.text.end(), '\n') - 1))
+            << c.what;
+        EXPECT_EQ(read.rows[0].file, "a.jpg") << c.what;
+        EXPECT_EQ(exposure_followed_light(read), c.followed) << c.what;
+    }
 }
 
 TEST_F(SeriesRecordFile, TheNewestRecordIsTheLatestStart) {
