@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/series_options_page.h"
 
+#include "app/light_plot.h"
 #include "app/series_options_store.h"
 #include "capture/series_options.h"
 
@@ -13,6 +14,8 @@ namespace {
 
 const int gap = 6;
 const int fieldWidth = 340;
+// The options scroll, so that the page never needs more room than the window's other pages.
+const int shortestOptions = 220;
 
 wxStaticText* hint_text(wxWindow* page, const wxString& text) {
     auto* hint = new wxStaticText(page, wxID_ANY, text);
@@ -38,6 +41,10 @@ wxString current_text(const std::string& key) {
 SeriesOptionsPage::SeriesOptionsPage(wxNotebook* notebook)
     : wxPanel(notebook, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxNO_BORDER,
               "SeriesOptions") {
+    // Made with a size: GTK complains of a scroll bar laid out in none.
+    options_ =
+        new wxScrolledWindow(this, wxID_ANY, wxDefaultPosition, wxSize(fieldWidth, shortestOptions),
+                             wxVSCROLL | wxTAB_TRAVERSAL | wxNO_BORDER, "SeriesOptionRows");
     rows_ = new wxFlexGridSizer(2, gap, 2 * gap);
     add_choice("Between passes:", "Cadence",
                {{"pause", "Pause for the interval after each pass"},
@@ -53,18 +60,37 @@ SeriesOptionsPage::SeriesOptionsPage(wxNotebook* notebook)
              "limits (the maximum runtime and frames), HH:MM, or sunrise-30 and the like");
     add_text("Latitude:", "Latitude", "decimal degrees, north positive; for sun times");
     add_text("Longitude:", "Longitude", "decimal degrees, east positive");
+    add_check("Follow the light:", "FollowLight",
+              "Change the exposure between passes as the light changes");
+    add_text("Target brightness:", "TargetBrightness",
+             wxString::FromUTF8("EV from mid-grey, \u22125 to 5; 0 (the default) is mid-grey, "
+                                "\u22121 a stop darker"));
+    add_text("Largest step:", "MaxStepEV",
+             "EV per pass, 0.05 to 3; the default 0.33 is a third of a stop");
+    add_text("Slowest shutter:", "SlowestShutter", "seconds, 0.0001 to 3600; the default is 30");
+    add_text("Highest ISO:", "HighestISO", "50 to 409600; the default is 6400");
+    add_choice(
+        "Aperture:", "Apertures",
+        {{"fixed", "Keep the aperture as it is"}, {"free", "Open or close the aperture too"}});
+
+    auto* margins = new wxBoxSizer(wxVERTICAL);
+    margins->Add(rows_, 0, wxALL, 3 * gap);
+    options_->SetSizer(margins);
+    options_->SetScrollRate(0, 10);
+    options_->SetMinSize(
+        wxSize(margins->GetMinSize().x + wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, options_),
+               shortestOptions));
 
     saveProblem_ = problem_text(this, "SaveProblem");
     auto* page = new wxBoxSizer(wxVERTICAL);
-    page->Add(rows_, 0, wxALL, 3 * gap);
+    page->Add(options_, 1, wxEXPAND);
     page->Add(saveProblem_, 0, wxLEFT | wxRIGHT, 3 * gap);
-    // Room for what a later version shows below the options.
-    page->AddStretchSpacer(1);
+    page->Add(new LightPlot(this), 0, wxEXPAND | wxALL, 3 * gap);
     SetSizer(page);
 }
 
 void SeriesOptionsPage::add_row(const wxString& label, wxSizer* control) {
-    rows_->Add(new wxStaticText(this, wxID_ANY, label), 0, wxALIGN_TOP | wxTOP, gap);
+    rows_->Add(new wxStaticText(options_, wxID_ANY, label), 0, wxALIGN_TOP | wxTOP, gap);
     rows_->Add(control);
 }
 
@@ -73,7 +99,7 @@ void SeriesOptionsPage::add_choice(const wxString& label, const std::string& key
     wxArrayString labels;
     for (const auto& word : words)
         labels.Add(word.second);
-    auto* choice = new wxChoice(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, labels, 0,
+    auto* choice = new wxChoice(options_, wxID_ANY, wxDefaultPosition, wxDefaultSize, labels, 0,
                                 wxDefaultValidator, key);
     const std::string current = series_option_text(window_series_options(), key);
     for (size_t i = 0; i < words.size(); ++i) {
@@ -94,20 +120,22 @@ void SeriesOptionsPage::add_number(const wxString& label, const std::string& key
                                    int most, const wxString& unit) {
     long current = least;
     current_text(key).ToLong(&current);
-    auto* number = new wxSpinCtrl(this, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
-                                  wxSP_ARROW_KEYS, least, most, static_cast<int>(current), key);
+    auto* number =
+        new wxSpinCtrl(options_, wxID_ANY, wxEmptyString, wxDefaultPosition, wxDefaultSize,
+                       wxSP_ARROW_KEYS, least, most, static_cast<int>(current), key);
     number->Bind(wxEVT_SPINCTRL, [this, number, key](wxSpinEvent&) {
         change(key, std::to_string(number->GetValue()));
     });
     auto* sizer = new wxBoxSizer(wxHORIZONTAL);
     sizer->Add(number);
-    sizer->Add(new wxStaticText(this, wxID_ANY, unit), 0, wxALIGN_CENTER_VERTICAL | wxLEFT, gap);
+    sizer->Add(new wxStaticText(options_, wxID_ANY, unit), 0, wxALIGN_CENTER_VERTICAL | wxLEFT,
+               gap);
     add_row(label, sizer);
 }
 
 void SeriesOptionsPage::add_check(const wxString& label, const std::string& key,
                                   const wxString& text) {
-    auto* check = new wxCheckBox(this, wxID_ANY, text, wxDefaultPosition, wxDefaultSize, 0,
+    auto* check = new wxCheckBox(options_, wxID_ANY, text, wxDefaultPosition, wxDefaultSize, 0,
                                  wxDefaultValidator, key);
     check->SetValue(current_text(key) == "true");
     check->Bind(wxEVT_CHECKBOX, [this, check, key](wxCommandEvent&) {
@@ -121,9 +149,9 @@ void SeriesOptionsPage::add_check(const wxString& label, const std::string& key,
 void SeriesOptionsPage::add_text(const wxString& label, const std::string& key,
                                  const wxString& hint) {
     auto* text =
-        new wxTextCtrl(this, wxID_ANY, current_text(key), wxDefaultPosition, wxSize(fieldWidth, -1),
-                       wxTE_PROCESS_ENTER, wxDefaultValidator, key);
-    Field& field = fields_.emplace_back(Field{key, text, problem_text(this, key + "Problem")});
+        new wxTextCtrl(options_, wxID_ANY, current_text(key), wxDefaultPosition,
+                       wxSize(fieldWidth, -1), wxTE_PROCESS_ENTER, wxDefaultValidator, key);
+    Field& field = fields_.emplace_back(Field{key, text, problem_text(options_, key + "Problem")});
     text->Bind(wxEVT_TEXT, [&field](wxCommandEvent&) { field.edited = true; });
     text->Bind(wxEVT_TEXT_ENTER, [this, &field](wxCommandEvent&) { commit(field); });
     text->Bind(wxEVT_KILL_FOCUS, [this, &field](wxFocusEvent& event) {
@@ -136,7 +164,7 @@ void SeriesOptionsPage::add_text(const wxString& label, const std::string& key,
     });
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(text);
-    sizer->Add(hint_text(this, hint));
+    sizer->Add(hint_text(options_, hint));
     sizer->Add(field.problem);
     add_row(label, sizer);
 }
@@ -170,5 +198,7 @@ void SeriesOptionsPage::show_problem(wxStaticText* problem, const wxString& text
     problem->SetLabel(text);
     problem->Wrap(fieldWidth);
     problem->Show(!text.empty());
+    options_->FitInside();
+    options_->Layout();
     Layout();
 }

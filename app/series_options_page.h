@@ -7,6 +7,7 @@
 #include <vector>
 #include <wx/notebook.h>
 #include <wx/panel.h>
+#include <wx/scrolwin.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -15,8 +16,8 @@
 // its key. A change is checked and, when it holds, kept for the next series and saved at once;
 // one that does not hold is shown in red below its field and neither kept nor saved. Choices,
 // the number and the check box change at a click; a text field when Enter is pressed or the
-// focus leaves it. Nothing is written to the console. The bottom of the page is left free.
-// GUI thread.
+// focus leaves it. Nothing is written to the console. The options scroll above the plot of the
+// light that a series follows. GUI thread.
 class SeriesOptionsPage : public wxPanel {
   public:
     explicit SeriesOptionsPage(wxNotebook* notebook);
@@ -44,6 +45,7 @@ class SeriesOptionsPage : public wxPanel {
     void commit(Field& field);
     void show_problem(wxStaticText* problem, const wxString& text);
 
+    wxScrolledWindow* options_; // holds the rows
     wxFlexGridSizer* rows_;
     wxStaticText* saveProblem_;
     std::list<Field> fields_;
