@@ -2,6 +2,7 @@
 // The commands that reach the camera: each reads what it needs from the window, leaves the
 // camera's part to the camera thread and shows the outcome when it comes back.
 #include "app/command_turns.h"
+#include "app/follow_light_window.h"
 #include "app/series_page.h"
 #include "app/vantlow.h"
 #include "camera/detection.h"
@@ -48,6 +49,7 @@ CaptureRequest read_capture_request() {
             request.settings.push_back(
                 {to_bytes(parameterNames[i]), to_bytes(parameterCombos[i]->GetValue())});
     settingsChanged = false;
+    request.followLight = follow_light_request();
     return request;
 }
 
@@ -85,6 +87,8 @@ void MyFrame::CaptureImage(const CaptureResult& result) {
         SetStatusText(*result.status, 0);
     if (result.preview)
         show_preview_images(*result.preview);
+    if (result.followLight)
+        show_follow_light(*result.followLight);
 }
 
 void MyFrame::ReconnectCamera(const CameraLoss& loss, std::function<void()> back) {

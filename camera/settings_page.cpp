@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "camera/settings_page.h"
 
+#include "app/follow_light_window.h"
 #include "app/vantlow.h"
 #include "camera/camera_handle.h"
 #include "camera/detection.h"
@@ -111,6 +112,7 @@ wxWindow* add_parameter_controls(wxWindow* page, CameraWidget* widget) {
     return page;
 }
 
-void MyFrame::ParameterChanged(wxCommandEvent&) {
+void MyFrame::ParameterChanged(wxCommandEvent& event) {
     settingsChanged = true;
+    note_box_chosen(event.GetEventObject());
 }

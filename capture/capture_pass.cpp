@@ -3,6 +3,7 @@
 
 #include "camera/camera_handle.h"
 #include "camera/same_camera.h"
+#include "capture/light_meter.h"
 #include "capture/picture_file.h"
 #include "capture/series_clock.h"
 #include "record/series_record.h"
@@ -45,6 +46,9 @@ struct Pass {
     int lastResult = GP_OK;
     std::vector<CapturedPicture> captured;
     wxString lastWritten;
+    // Following the light, each written picture is measured as it is written, for its row.
+    std::optional<PreviewImages> writtenPreview; // of lastWritten
+    std::optional<double> writtenBrightness;
 
     void capture_frames(long count);
     std::vector<CapturedPicture> find_lost_capture(const CameraLoss& loss);
@@ -53,6 +57,7 @@ struct Pass {
     void remove_from_camera(const CapturedPicture& entry);
     void show_last();
     bool lose_camera(int code, const CapturedPicture* entry);
+    void measure_written();
     void record(const CapturedPicture& entry, SeriesOutcome outcome,
                 const std::string& written = "",
                 std::optional<std::uint64_t> size = std::nullopt) const;
@@ -87,8 +92,23 @@ void Pass::record(const CapturedPicture& entry, SeriesOutcome outcome, const std
                   std::optional<std::uint64_t> size) const {
     if (request.seriesPass == 0)
         return;
+    RecordFields fields;
+    if (request.followLight)
+        fields =
+            exposure_fields(request.followLight->settings,
+                            outcome == SeriesOutcome::Written ? writtenBrightness : std::nullopt);
     series_record_add({entry.frame, request.seriesPass, entry.captured, written, entry.folder,
-                       entry.name, size, outcome, RecordFields()});
+                       entry.name, size, outcome, fields});
+}
+
+void Pass::measure_written() {
+    writtenPreview.reset();
+    writtenBrightness.reset();
+    PreviewImages images;
+    if (!request.followLight || !decode_preview_images(lastWritten, &images))
+        return;
+    writtenBrightness = picture_brightness(images.preview);
+    writtenPreview = images;
 }
 
 void Pass::capture_frames(long count) {
@@ -191,9 +211,10 @@ void Pass::download(const CapturedPicture& entry) {
         result.status = "Couldn't write file " + wxString(dir.c_str(), *wxConvFileName) + "/" +
                         wxString::FromUTF8(name) + " - check path/permissions/disk space.";
     } else {
+        lastWritten = wxString(written.c_str(), *wxConvFileName);
+        measure_written();
         // Before the console says so: a picture reported written always has its row.
         record(entry, SeriesOutcome::Written, written, size);
-        lastWritten = wxString(written.c_str(), *wxConvFileName);
         wxString number;
         if (inSeries) {
             // Every file of a pass carries the count at the end of its captures.
@@ -228,8 +249,11 @@ void Pass::remove_from_camera(const CapturedPicture& entry) {
 
 void Pass::show_last() {
     PreviewImages images;
-    if (lastResult == GP_OK && request.retrieve && !lastWritten.empty() &&
-        load_preview_images(lastWritten, &images))
+    if (lastResult != GP_OK || !request.retrieve || lastWritten.empty())
+        return;
+    if (writtenPreview)
+        result.preview = writtenPreview;
+    else if (load_preview_images(lastWritten, &images))
         result.preview = images;
 }
 
@@ -241,6 +265,7 @@ void print_failed_capture(int result) {
 }
 
 CaptureResult run_capture_pass(const CaptureRequest& request) {
+    const auto began = series_clock().now();
     // The body is surely there now, at the start of its series.
     if (request.reconnectMinutes && request.seriesPass == 1) {
         remember_open_camera();
@@ -253,6 +278,13 @@ CaptureResult run_capture_pass(const CaptureRequest& request) {
     pass.capture_frames(frames_per_pass(request.frames));
     pass.fetch(pass.captured);
     pass.show_last();
+    if (request.followLight && !pass.result.lost) {
+        const double exposed =
+            shutter_seconds(request.followLight->settings).value_or(0) * pass.result.framesTaken;
+        pass.result.followLight = follow_light(
+            *request.followLight, pass.result.preview ? pass.writtenBrightness : std::nullopt,
+            request.framesBefore + pass.result.framesTaken, series_clock().now() - began, exposed);
+    }
     return pass.result;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "camera/parameter_writer.h"
+#include "capture/follow_light.h"
 #include "capture/reconnect.h"
 #include "display/display.h"
 
@@ -26,6 +27,8 @@ struct CaptureRequest {
     std::int32_t framesBefore = 0; // frames the series had taken when the pass began
     // Set in a series that waits for a lost camera: how long it waits.
     std::optional<long> reconnectMinutes;
+    // Set in a series whose exposure follows the light.
+    std::optional<FollowLightRequest> followLight;
 };
 
 // What the window shows of a pass once it has ended.
@@ -35,6 +38,7 @@ struct CaptureResult {
     std::optional<wxString> status; // the last text for the status bar
     std::optional<PreviewImages> preview;
     std::optional<CameraLoss> lost; // the camera went, and the pass left it alone from then on
+    std::optional<FollowLightResult> followLight;
 };
 
 // Writes the changed settings, takes the frames, downloads, writes and deletes them and makes

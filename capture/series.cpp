@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "capture/series.h"
+#include "app/follow_light_window.h"
 #include "app/series_page.h"
 #include "app/vantlow.h"
 #include "capture/gui_bridge.h"
@@ -116,10 +117,15 @@ void announce_times(const SeriesOptions& options, const SeriesTimes& times) {
                   << " (" << series_time_text(options.endAt) << ") at the latest." << std::endl;
 }
 
-std::vector<std::string> record_columns(Cadence cadence) {
-    if (cadence == Cadence::Steady)
-        return {record_column::scheduled, record_column::latenessMs};
-    return {};
+std::vector<std::string> record_columns(const SeriesOptions& options) {
+    std::vector<std::string> columns;
+    if (options.cadence == Cadence::Steady)
+        columns = {record_column::scheduled, record_column::latenessMs};
+    if (options.followLight) {
+        for (const std::string& column : exposure_columns())
+            columns.push_back(column);
+    }
+    return columns;
 }
 
 // The row of each slot that passed entirely while a pass ran: no frame (0), no file.
@@ -137,7 +143,7 @@ void record_missed(const SeriesCadence& cadence, const SeriesCadence::Pause& pau
 // The first pass, or the end of an armed wait: the record begins and the runtime counts.
 void begin_running(SeriesBook& b, const SeriesSettings& settings, std::time_t start, long runtime) {
     series_record_begin(std::string(settings.directory.fn_str()), start, print_to_console,
-                        record_columns(settings.options.cadence));
+                        record_columns(settings.options));
     b.progress.armedUntil.reset();
     if (runtime > 0)
         b.progress.runtimeEnd = Wall::from_time_t(start) + std::chrono::minutes(runtime);
@@ -226,6 +232,9 @@ void* MyThread::Entry() {
             b.progress.armedUntil = times.startAt;
             announce_times(settings.options, times);
             keep_series_options(settings.options);
+            begin_follow_light(settings.options, cadenceKind == Cadence::Steady
+                                                     ? std::optional<double>(interval)
+                                                     : std::nullopt);
             if (!times.startAt)
                 begin_running(b, settings, start, runtime);
             show_series_running();

@@ -30,6 +30,8 @@ PreviewImages scale_for_preview(const wxImage& picture);
 // Loads a picture file and scales it. When it cannot be loaded, writes "Couldn't load image."
 // and returns false.
 bool load_preview_images(const wxString& fileName, PreviewImages* images);
+// The same without a word.
+bool decode_preview_images(const wxString& fileName, PreviewImages* images);
 // Makes the preview and a new thumbnail of the gallery from the images. GUI thread.
 void show_preview_images(const PreviewImages& images);
 // Loads a picture from disk into the preview and the gallery. GUI thread.

@@ -23,7 +23,7 @@ bool load_any_format(const wxString& fileName, wxImage& image) {
 
 } // namespace
 
-bool load_preview_images(const wxString& fileName, PreviewImages* images) {
+bool decode_preview_images(const wxString& fileName, PreviewImages* images) {
     wxImage image;
     switch (decode_jpeg_reduced(fileName, previewSize, image)) {
     case JpegDecodeResult::Decoded:
@@ -34,11 +34,17 @@ bool load_preview_images(const wxString& fileName, PreviewImages* images) {
             break;
         [[fallthrough]];
     case JpegDecodeResult::Failed:
-        std::cout << "Couldn't load image." << std::endl;
         return false;
     }
     *images = scale_for_preview(image);
     return true;
+}
+
+bool load_preview_images(const wxString& fileName, PreviewImages* images) {
+    if (decode_preview_images(fileName, images))
+        return true;
+    std::cout << "Couldn't load image." << std::endl;
+    return false;
 }
 
 PreviewImages scale_for_preview(const wxImage& picture) {

@@ -9,6 +9,11 @@
 //   series_bench SCENARIO-LOG --soak PASSES
 //     runs a steady series at interval 1 s on a clock that skips its waits, and prints resident
 //     memory, open files and threads at pass 100 and at the end.
+//   series_bench SCENARIO-LOG --light PASSES follow|fixed
+//     runs a steady series at interval 10 s on a clock that skips its waits, with the exposure
+//     following the light or left as it is, and prints from the camera's log how far its
+//     exposure missed the scene's light (scene EV - camera EV) and how far it moved between
+//     frames.
 //
 // Prints one "name value..." line per figure. Run it under a display with CAMLIBS, IOLIBS and
 // SIMCAM_SCENARIO set.
@@ -25,6 +30,7 @@
 #include <wx/init.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -125,6 +131,59 @@ void timing(const std::string& log, const std::string& dir, Cadence cadence, lon
     std::printf("record-lateness-max-ms %ld\n", recordLate);
 }
 
+// The exposure error and the camera's EV of each capture in the log.
+struct Exposure {
+    double error, camera;
+};
+
+double field_of(const std::string& line, const std::string& name) {
+    const auto at = line.find("\t" + name + "=");
+    return at == std::string::npos ? NAN : std::atof(line.c_str() + at + name.size() + 2);
+}
+
+std::vector<Exposure> exposures(const std::string& log) {
+    std::vector<Exposure> found;
+    std::ifstream in(log);
+    for (std::string line; std::getline(in, line);) {
+        if (line.find("capture ") == std::string::npos || line.find("scene_ev=") == line.npos)
+            continue;
+        const double camera = field_of(line, "camera_ev");
+        found.push_back({field_of(line, "scene_ev") - camera, camera});
+    }
+    return found;
+}
+
+void light(const std::string& log, long passes, bool follow) {
+    SkippingClock clock;
+    use_series_clock(&clock);
+    SeriesOptions options;
+    options.cadence = Cadence::Steady;
+    options.followLight = follow;
+    run_series(options, 10, passes);
+    pump_until(series_over);
+    use_series_clock(nullptr);
+
+    const std::vector<Exposure> frames = exposures(log);
+    long near = 0, firstBlack = 0;
+    double largestStep = 0, largestError = 0;
+    for (size_t k = 0; k < frames.size(); ++k) {
+        const double error = frames[k].error;
+        near += std::fabs(error) <= 1.0 / 3 + 0.005;
+        largestError = std::max(largestError, std::fabs(error));
+        // Four stops under mid-grey leave a picture all but black.
+        if (!firstBlack && error < -4)
+            firstBlack = static_cast<long>(k) + 1;
+        if (k > 0)
+            largestStep = std::max(largestStep, std::fabs(frames[k].camera - frames[k - 1].camera));
+    }
+    std::printf("captures %zu\n", frames.size());
+    std::printf("within-third-percent %.1f\n",
+                frames.empty() ? 0.0 : 100.0 * double(near) / double(frames.size()));
+    std::printf("largest-error-ev %.2f\n", largestError);
+    std::printf("largest-step-ev %.2f\n", largestStep);
+    std::printf("first-black-frame %ld\n", firstBlack);
+}
+
 void soak(long passes) {
     SkippingClock clock;
     use_series_clock(&clock);
@@ -150,9 +209,11 @@ void soak(long passes) {
 
 int main(int argc, char** argv) {
     const bool soaking = argc == 4 && std::string(argv[2]) == "--soak";
-    if (!soaking && argc != 6) {
+    const bool lighting = argc == 5 && std::string(argv[2]) == "--light";
+    if (!soaking && !lighting && argc != 6) {
         std::fprintf(stderr, "usage: series_bench SCENARIO-LOG steady|pause INTERVAL PASSES "
-                             "CAPTURE-DELAY-MS\n       series_bench SCENARIO-LOG --soak PASSES\n");
+                             "CAPTURE-DELAY-MS\n       series_bench SCENARIO-LOG --soak PASSES\n"
+                             "       series_bench SCENARIO-LOG --light PASSES follow|fixed\n");
         return 2;
     }
     const std::string log = argv[1];
@@ -169,6 +230,8 @@ int main(int argc, char** argv) {
 
     if (soaking) {
         soak(std::atol(argv[3]));
+    } else if (lighting) {
+        light(log, std::atol(argv[3]), std::string(argv[4]) == "follow");
     } else {
         const Cadence cadence = std::string(argv[2]) == "steady" ? Cadence::Steady : Cadence::Pause;
         timing(log, dir, cadence, std::atol(argv[3]), std::atol(argv[4]), std::atol(argv[5]));
