@@ -59,9 +59,16 @@ template <typename T> bool from_whole_text(const std::string& text, T& value) {
     return result.ec == std::errc() && result.ptr == end;
 }
 
-template <typename T> std::string text_of(T value) {
+std::string text_of(long value) {
     char text[64];
     return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+// Without an exponent, which a photographer would not write: 0.0001, not 1e-04.
+std::string text_of(double value) {
+    char text[400];
+    return std::string(
+        text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed).ptr);
 }
 
 Key whole_number(const char* name, long SeriesOptions::*field, long least, long most) {

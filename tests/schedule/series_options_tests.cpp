@@ -52,6 +52,12 @@ SeriesOptions all_changed() {
     options.endAt = SeriesTime::sun(SunEvent::Sunrise, -30);
     options.latitude = 69.649208;
     options.longitude = -18.955324;
+    options.followLight = true;
+    options.targetBrightness = -0.7;
+    options.maxStepEv = 0.5;
+    options.slowestShutter = 0.25;
+    options.highestIso = 3200;
+    options.apertures = Apertures::Free;
     return options;
 }
 
@@ -63,7 +69,13 @@ const char allChangedText[] = "[Series]\n"
                               "StartAt=sunset+15\n"
                               "EndAt=sunrise-30\n"
                               "Latitude=69.649208\n"
-                              "Longitude=-18.955324\n";
+                              "Longitude=-18.955324\n"
+                              "FollowLight=true\n"
+                              "TargetBrightness=-0.7\n"
+                              "MaxStepEV=0.5\n"
+                              "SlowestShutter=0.25\n"
+                              "HighestISO=3200\n"
+                              "Apertures=free\n";
 
 TEST(SeriesOptionsFile, MissingFileGivesTheDefaultsAndNothingElse) {
     TempDir dir;
@@ -115,7 +127,7 @@ TEST(SeriesOptionsFile, EveryKeyRoundTripsAndTheRestOfTheFileStays) {
     std::string text = read_file(path);
     EXPECT_NE(text.find("StartAt=now\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Latitude=\n"), std::string::npos) << text;
-    write_file(path, "[Window]\nWidth=690\n" + text + "FollowLight=true\n");
+    write_file(path, "[Window]\nWidth=690\n" + text + "SkyQuality=21.5\n");
 
     Console console;
     for (const SeriesOptions& options : {all_changed(), SeriesOptions(), [] {
@@ -138,7 +150,7 @@ TEST(SeriesOptionsFile, EveryKeyRoundTripsAndTheRestOfTheFileStays) {
     ASSERT_TRUE(save_series_options(path, all_changed(), failure)) << failure;
     text = read_file(path);
     EXPECT_NE(text.find("[Window]\nWidth=690\n"), std::string::npos) << text;
-    EXPECT_NE(text.find("FollowLight=true\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("SkyQuality=21.5\n"), std::string::npos) << text;
     std::istringstream lines(allChangedText);
     for (std::string line; std::getline(lines, line);)
         EXPECT_NE(text.find(line + "\n"), std::string::npos) << line << " missing in\n" << text;
@@ -146,7 +158,9 @@ TEST(SeriesOptionsFile, EveryKeyRoundTripsAndTheRestOfTheFileStays) {
     // A file written by hand, words in any case.
     write_file(path, "[Series]\nCadence=Steady\nOnCameraLost=RECONNECT\nReconnectMinutes=45\n"
                      "KeepAwake=False\nStartAt=Sunset+15\nEndAt=sunrise-30\n"
-                     "Latitude=69.649208\nLongitude=-18.955324\n");
+                     "Latitude=69.649208\nLongitude=-18.955324\nFollowLight=TRUE\n"
+                     "TargetBrightness=-0.7\nMaxStepEV=0.5\nSlowestShutter=0.25\n"
+                     "HighestISO=3200\nApertures=Free\n");
     EXPECT_EQ(load_series_options(path), all_changed());
     EXPECT_TRUE(console.lines().empty()) << console.lines().front();
 }
@@ -234,7 +248,31 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"Longitude", "nan",
                     "vantlow.conf: [Series] Longitude=\"nan\" is not decimal degrees from -180 "
                     "to 180; left unset",
-                    [](SeriesOptions& o) { o.longitude.reset(); }}));
+                    [](SeriesOptions& o) { o.longitude.reset(); }},
+        DamagedCase{"FollowLight", "on",
+                    "vantlow.conf: [Series] FollowLight=\"on\" is not one of true, false; using "
+                    "false",
+                    [](SeriesOptions& o) { o.followLight = false; }},
+        DamagedCase{"TargetBrightness", "-6",
+                    "vantlow.conf: [Series] TargetBrightness=\"-6\" is not a decimal from -5 to "
+                    "5; using 0",
+                    [](SeriesOptions& o) { o.targetBrightness = 0; }},
+        DamagedCase{"MaxStepEV", "1/3",
+                    "vantlow.conf: [Series] MaxStepEV=\"1/3\" is not a decimal from 0.05 to 3; "
+                    "using 0.33",
+                    [](SeriesOptions& o) { o.maxStepEv = 0.33; }},
+        DamagedCase{"SlowestShutter", "0",
+                    "vantlow.conf: [Series] SlowestShutter=\"0\" is not a decimal from 0.0001 "
+                    "to 3600; using 30",
+                    [](SeriesOptions& o) { o.slowestShutter = 30; }},
+        DamagedCase{"HighestISO", "6400.5",
+                    "vantlow.conf: [Series] HighestISO=\"6400.5\" is not a whole number from 50 "
+                    "to 409600; using 6400",
+                    [](SeriesOptions& o) { o.highestIso = 6400; }},
+        DamagedCase{"Apertures", "open",
+                    "vantlow.conf: [Series] Apertures=\"open\" is not one of fixed, free; using "
+                    "fixed",
+                    [](SeriesOptions& o) { o.apertures = Apertures::Fixed; }}));
 
 // A line the file's reader cannot parse is one console line too, and costs only that line.
 TEST(SeriesOptionsFile, DamagedLineIsOneLineAndTheRestIsRead) {
