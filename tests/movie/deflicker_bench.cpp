@@ -7,12 +7,16 @@
 // table; exits 1 when a goal is missed.
 //
 //   deflicker_bench
+//   deflicker_bench SOURCE
+//     makes the movie of a folder or a series record with and without deflickering and prints
+//     the jitter and the largest step of log2 luma from one frame to the next.
 #include "movie/movie_reader.h"
 #include "movie/movie_samples.h"
 
 #include "movie/make_movie.h"
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -63,9 +67,33 @@ Measured measure(const TempDir& work, const std::string& name, const std::vector
     return measured;
 }
 
+double largest_log_step(const std::vector<double>& lumas) {
+    double largest = 0;
+    for (size_t k = 1; k < lumas.size(); ++k)
+        largest = std::max(largest, std::fabs(std::log2(lumas[k] / lumas[k - 1])));
+    return largest;
+}
+
+int measure_source(const std::string& source) {
+    TempDir work;
+    const std::vector<double> plain = movie_lumas(source, work.file("plain.mp4"), 0);
+    const std::vector<double> evened =
+        movie_lumas(source, work.file("evened.mp4"), defaultDeflickerFrames);
+    if (plain.empty() || plain.size() != evened.size()) {
+        std::fprintf(stderr, "a movie was not made whole\n");
+        return 2;
+    }
+    std::printf("frames %zu\n", plain.size());
+    std::printf("jitter-luma %.3f %.3f\n", jitter(plain), jitter(evened));
+    std::printf("largest-step-ev %.3f %.3f\n", largest_log_step(plain), largest_log_step(evened));
+    return 0;
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc == 2)
+        return measure_source(argv[1]);
     TempDir work;
     const std::vector<double> flicker = random_flicker(pictureCount, 0.3, seed);
     const Measured flat = measure(work, "flat", flicker);

@@ -9,11 +9,12 @@
 //   series_bench SCENARIO-LOG --soak PASSES
 //     runs a steady series at interval 1 s on a clock that skips its waits, and prints resident
 //     memory, open files and threads at pass 100 and at the end.
-//   series_bench SCENARIO-LOG --light PASSES follow|fixed
+//   series_bench SCENARIO-LOG --light PASSES follow|fixed [KEEP-DIR]
 //     runs a steady series at interval 10 s on a clock that skips its waits, with the exposure
 //     following the light or left as it is, and prints from the camera's log how far its
 //     exposure missed the scene's light (scene EV - camera EV) and how far it moved between
-//     frames.
+//     frames, and from the record how near the measured brightness stayed to the target. The
+//     pictures and the record are moved to KEEP-DIR when it is given.
 //
 // Prints one "name value..." line per figure. Run it under a display with CAMLIBS, IOLIBS and
 // SIMCAM_SCENARIO set.
@@ -153,7 +154,7 @@ std::vector<Exposure> exposures(const std::string& log) {
     return found;
 }
 
-void light(const std::string& log, long passes, bool follow) {
+void light(const std::string& log, const std::string& dir, long passes, bool follow) {
     SkippingClock clock;
     use_series_clock(&clock);
     SeriesOptions options;
@@ -182,6 +183,20 @@ void light(const std::string& log, long passes, bool follow) {
     std::printf("largest-error-ev %.2f\n", largestError);
     std::printf("largest-step-ev %.2f\n", largestStep);
     std::printf("first-black-frame %ld\n", firstBlack);
+    long measured = 0, onTarget = 0;
+    for (const SeriesRecordRow& row : read_series_record(newest_series_record(dir)).rows) {
+        const std::string* brightness = row.field(record_column::brightnessEv);
+        if (!brightness || brightness->empty())
+            continue;
+        ++measured;
+        onTarget += std::fabs(std::atof(brightness->c_str())) <= 1.0 / 3;
+    }
+    // A series left as it is measures nothing.
+    if (measured)
+        std::printf("measured-within-third-percent %.1f\n",
+                    100.0 * double(onTarget) / double(measured));
+    else
+        std::printf("measured-within-third-percent -\n");
 }
 
 void soak(long passes) {
@@ -209,11 +224,12 @@ void soak(long passes) {
 
 int main(int argc, char** argv) {
     const bool soaking = argc == 4 && std::string(argv[2]) == "--soak";
-    const bool lighting = argc == 5 && std::string(argv[2]) == "--light";
+    const bool lighting = (argc == 5 || argc == 6) && std::string(argv[2]) == "--light";
     if (!soaking && !lighting && argc != 6) {
-        std::fprintf(stderr, "usage: series_bench SCENARIO-LOG steady|pause INTERVAL PASSES "
-                             "CAPTURE-DELAY-MS\n       series_bench SCENARIO-LOG --soak PASSES\n"
-                             "       series_bench SCENARIO-LOG --light PASSES follow|fixed\n");
+        std::fprintf(stderr,
+                     "usage: series_bench SCENARIO-LOG steady|pause INTERVAL PASSES "
+                     "CAPTURE-DELAY-MS\n       series_bench SCENARIO-LOG --soak PASSES\n"
+                     "       series_bench SCENARIO-LOG --light PASSES follow|fixed [KEEP-DIR]\n");
         return 2;
     }
     const std::string log = argv[1];
@@ -231,7 +247,7 @@ int main(int argc, char** argv) {
     if (soaking) {
         soak(std::atol(argv[3]));
     } else if (lighting) {
-        light(log, std::atol(argv[3]), std::string(argv[4]) == "follow");
+        light(log, dir, std::atol(argv[3]), std::string(argv[4]) == "follow");
     } else {
         const Cadence cadence = std::string(argv[2]) == "steady" ? Cadence::Steady : Cadence::Pause;
         timing(log, dir, cadence, std::atol(argv[3]), std::atol(argv[4]), std::atol(argv[5]));
@@ -240,6 +256,8 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     frame->Destroy();
     pump_until([&] { return wxTopLevelWindows.empty(); });
+    if (lighting && argc == 6)
+        std::filesystem::rename(dir, argv[5]);
     std::filesystem::remove_all(dir);
     return 0;
 }
