@@ -4,10 +4,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <new>
+#include <utility>
 
 extern "C" {
 #include <libavutil/frame.h>
+#include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
 
@@ -111,13 +114,45 @@ Planes area_planes(AVFrame* frame, const FrameArea& area) {
             {frame->linesize[0], frame->linesize[1], frame->linesize[2]}};
 }
 
+// A scaler from the picture's size and format to the movie's, from the JPEG's full range to the
+// limited one players expect. The ranges go in before it is set up: given only afterwards, the
+// full range went into the movie as it stood, darkening the shadows and burning the highlights.
+SwsContext* range_scaler(SwsContext* context, const StoredPicture& picture, int width, int height) {
+    const std::pair<const char*, std::int64_t> options[] = {{"srcw", picture.width},
+                                                            {"srch", picture.height},
+                                                            {"src_format", picture.format},
+                                                            {"dstw", width},
+                                                            {"dsth", height},
+                                                            {"dst_format", AV_PIX_FMT_YUV420P},
+                                                            {"sws_flags", SWS_BICUBIC},
+                                                            {"src_range", 1},
+                                                            {"dst_range", 0}};
+    auto holds = [context](const char* name, std::int64_t value) {
+        std::int64_t held = 0;
+        return av_opt_get_int(context, name, 0, &held) >= 0 && held == value;
+    };
+    if (context && std::all_of(std::begin(options), std::end(options), [&](const auto& option) {
+            return holds(option.first, option.second);
+        }))
+        return context;
+    sws_freeContext(context);
+    context = sws_alloc_context();
+    if (!context)
+        return nullptr;
+    for (const auto& [name, value] : options)
+        av_opt_set_int(context, name, value, 0);
+    if (sws_init_context(context, nullptr, nullptr) < 0) {
+        sws_freeContext(context);
+        return nullptr;
+    }
+    return context;
+}
+
 // Scales the picture to the given size in the movie's colours: the JPEG's own BT.601 matrix,
 // in the limited range players expect.
 bool scale(SwsContext*& context, const StoredPicture& picture, int width, int height,
            const Planes& out) {
-    context =
-        sws_getCachedContext(context, picture.width, picture.height, picture.format, width, height,
-                             AV_PIX_FMT_YUV420P, SWS_BICUBIC, nullptr, nullptr, nullptr);
+    context = range_scaler(context, picture, width, height);
     if (!context)
         return false;
     const int* bt601 = sws_getCoefficients(SWS_CS_ITU601);

@@ -274,6 +274,32 @@ TEST_F(MovieMaker, MixedSizesAndShapesAreFittedCentredAndNeverStretched) {
     }
 }
 
+// Greys come out as the pictures hold them, at the movie's own size as well as scaled: the
+// pictures' full range goes into the limited range the movie is marked with.
+TEST_F(MovieMaker, GreysKeepTheirLevelsScaledOrNot) {
+    const std::vector<int> greys = {40, 128, 220};
+    std::vector<std::vector<double>> lumas;
+    for (int scale : {1, 2}) {
+        const std::string dir = picture("scale" + std::to_string(scale));
+        std::filesystem::create_directory(dir);
+        for (std::size_t i = 0; i < greys.size(); ++i) {
+            const std::string name = dir + "/grey-" + std::to_string(i) + ".jpg";
+            write_jpeg(name, scale * movieWidth, scale * movieHeight, JpegKind::Rgb,
+                       [&](int, int, unsigned char* rgb) {
+                           rgb[0] = rgb[1] = rgb[2] = static_cast<unsigned char>(greys[i]);
+                       });
+            set_file_time(name, 1700000000 + long(i));
+        }
+        ASSERT_EQ(make(dir, true).outcome, MovieOutcome::Made) << dir;
+        lumas.push_back(mean_lumas(read_movie(output).frames));
+        ASSERT_EQ(lumas.back().size(), greys.size()) << dir;
+    }
+    for (std::size_t i = 0; i < greys.size(); ++i) {
+        EXPECT_NEAR(lumas[0][i], greys[i], 1.5) << "grey " << greys[i] << " at the movie's size";
+        EXPECT_NEAR(lumas[1][i], greys[i], 1.5) << "grey " << greys[i] << " scaled";
+    }
+}
+
 struct Turn {
     int orientation;
     // Where the stored picture's left (red) half ends up.
