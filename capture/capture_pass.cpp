@@ -46,6 +46,7 @@ struct Pass {
     int lastResult = GP_OK;
     std::vector<CapturedPicture> captured;
     wxString lastWritten;
+    std::chrono::steady_clock::time_point lastCaptureEnd; // on the series clock
     // Following the light, each written picture is measured as it is written, for its row.
     std::optional<PreviewImages> writtenPreview; // of lastWritten
     std::optional<double> writtenBrightness;
@@ -116,6 +117,7 @@ void Pass::capture_frames(long count) {
         CameraFilePath path;
         lastResult =
             gp_camera_capture(cameraHandle.camera, GP_CAPTURE_IMAGE, &path, cameraHandle.context);
+        lastCaptureEnd = series_clock().now();
         if (lastResult != GP_OK) {
             if (lose_camera(lastResult, nullptr))
                 return;
@@ -265,7 +267,6 @@ void print_failed_capture(int result) {
 }
 
 CaptureResult run_capture_pass(const CaptureRequest& request) {
-    const auto began = series_clock().now();
     // The body is surely there now, at the start of its series.
     if (request.reconnectMinutes && request.seriesPass == 1) {
         remember_open_camera();
@@ -278,13 +279,11 @@ CaptureResult run_capture_pass(const CaptureRequest& request) {
     pass.capture_frames(frames_per_pass(request.frames));
     pass.fetch(pass.captured);
     pass.show_last();
-    if (request.followLight && !pass.result.lost) {
-        const double exposed =
-            shutter_seconds(request.followLight->settings).value_or(0) * pass.result.framesTaken;
+    if (request.followLight && !pass.result.lost)
         pass.result.followLight = follow_light(
             *request.followLight, pass.result.preview ? pass.writtenBrightness : std::nullopt,
-            request.framesBefore + pass.result.framesTaken, series_clock().now() - began, exposed);
-    }
+            request.framesBefore + pass.result.framesTaken,
+            series_clock().now() - pass.lastCaptureEnd);
     return pass.result;
 }
 

@@ -40,8 +40,7 @@ std::optional<double> shutter_seconds(const RampSettings& settings) {
 }
 
 FollowLightResult follow_light(const FollowLightRequest& request, std::optional<double> brightness,
-                               int frame, std::chrono::steady_clock::duration passTime,
-                               double exposed) {
+                               int frame, std::chrono::steady_clock::duration afterExposure) {
     SeriesRamp& current = series_ramp();
     if (!current.ramp || current.series != request.series) {
         current.series = request.series;
@@ -49,8 +48,8 @@ FollowLightResult follow_light(const FollowLightRequest& request, std::optional<
     }
     double slowest = request.limits.slowestShutter;
     if (request.interval) {
-        const double busy = std::chrono::duration<double>(passTime).count() - exposed;
-        slowest = std::min(slowest, *request.interval - std::max(0.0, busy));
+        slowest = std::min(slowest, *request.interval -
+                                        std::chrono::duration<double>(afterExposure).count());
     }
     const RampStep step = current.ramp->after_pass(brightness, request.settings, slowest);
 

@@ -26,11 +26,10 @@ struct FollowLightResult {
 
 // Camera thread, after the pass's own lines. From the brightness of the pass's last picture
 // (none when it had none) moves the exposure: writes the settings that change, one by one, and
-// says each on the console. `passTime` is how long the pass took, `exposed` how long of it the
-// shutter was open; the rest is kept free of the shutter in a steady cadence.
+// says each on the console. `afterExposure` is how long the pass took after its last capture
+// (download, saving): in a steady cadence the shutter leaves that much of the interval free.
 FollowLightResult follow_light(const FollowLightRequest& request, std::optional<double> brightness,
-                               int frame, std::chrono::steady_clock::duration passTime,
-                               double exposed);
+                               int frame, std::chrono::steady_clock::duration afterExposure);
 
 // The seconds the shutter of `settings` stays open; none when it tells no time.
 std::optional<double> shutter_seconds(const RampSettings& settings);

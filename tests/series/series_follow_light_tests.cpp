@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <wx/combobox.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -58,20 +59,27 @@ std::string text_field(const std::string& line, const std::string& name) {
                        end == line.npos ? line.npos : end - at - name.size() - 1);
 }
 
+SeriesOptions darkening_options() {
+    SeriesOptions options;
+    options.followLight = true;
+    options.slowestShutter = 0.125;
+    options.highestIso = 200;
+    return options;
+}
+
 class FollowLight : public testing::Test {
   protected:
-    FollowLight() : scene(camera), previous(wxGetCwd()) {
+    explicit FollowLight(const std::string& scenario = camera,
+                         const SeriesOptions& options = darkening_options(),
+                         const char* interval = "0", const char* frames = "30")
+        : scene(scenario), previous(wxGetCwd()) {
         frame.emplace();
         directoryPicker->SetPath(pictures.path());
         wxSetWorkingDirectory(pictures.path());
-        SeriesOptions options;
-        options.followLight = true;
-        options.slowestShutter = 0.125;
-        options.highestIso = 200;
         set_window_series_options(options);
-        intervalText->SetValue("0");
+        intervalText->SetValue(interval);
         runtimeText->SetValue("0");
-        maxFramesText->SetValue("30");
+        maxFramesText->SetValue(frames);
         framesText->SetValue("1");
     }
     ~FollowLight() override {
@@ -191,6 +199,46 @@ TEST_F(FollowLight, LeavesABoxChosenByHand) {
     EXPECT_EQ(out.find(note, at + note.size()), std::string::npos);
     EXPECT_EQ(out.find("Follow the light: iso 100 -> "), std::string::npos);
     EXPECT_NE(out.find("Setting camera paramaters:"), std::string::npos);
+}
+
+// A dark scene at 1/4 s in a steady cadence of one second: the shutter lengthens only as far as
+// the second less the time a pass takes besides its exposure, and the ISO makes up the rest.
+class SteadyFollowLight : public FollowLight {
+  protected:
+    SteadyFollowLight() : FollowLight(steady_camera(), steady_options(), "1", "10") {}
+
+    static std::string steady_camera() {
+        std::string text = camera;
+        text.replace(text.find("scene-ev 1 12\nscene-ev 4 12\nscene-ev 30 7\n"),
+                     std::string("scene-ev 1 12\nscene-ev 4 12\nscene-ev 30 7\n").size(),
+                     "scene-ev 1 5\n");
+        text.replace(text.find("value=1/60"), 10, "value=1/4");
+        return text;
+    }
+    static SeriesOptions steady_options() {
+        SeriesOptions options;
+        options.followLight = true;
+        options.cadence = Cadence::Steady;
+        options.highestIso = 800;
+        return options;
+    }
+};
+
+TEST_F(SteadyFollowLight, KeepsTheShutterWithinTheInterval) {
+    run_series();
+    const std::vector<Capture> taken = captures();
+    ASSERT_EQ(taken.size(), 10u);
+    for (const Capture& capture : taken)
+        EXPECT_NE(capture.shutter, "1") << "a whole second leaves no time for the pass";
+    EXPECT_NE(taken.back().iso, "100") << "the ISO makes up for the shutter";
+    const SeriesRecord record = read_series_record(newest_series_record(pictures.path()));
+    double longest = 0;
+    for (const SeriesRecordRow& row : record.rows) {
+        if (const std::string* shutter = row.field(record_column::shutterSeconds))
+            longest = std::max(longest, std::atof(shutter->c_str()));
+    }
+    EXPECT_GE(longest, 0.25);
+    EXPECT_LT(longest, 1);
 }
 
 } // namespace
