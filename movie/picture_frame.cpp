@@ -115,8 +115,9 @@ Planes area_planes(AVFrame* frame, const FrameArea& area) {
 }
 
 // A scaler from the picture's size and format to the movie's, from the JPEG's full range to the
-// limited one players expect. The ranges go in before it is set up: given only afterwards, the
-// full range went into the movie as it stood, darkening the shadows and burning the highlights.
+// limited one players expect. The ranges go in before it is set up: given only afterwards, a
+// picture that the decoder had already brought to the movie's size and format was copied as it
+// stood, full range and all, its shadows darkened and its highlights burnt.
 SwsContext* range_scaler(SwsContext* context, const StoredPicture& picture, int width, int height) {
     const std::pair<const char*, std::int64_t> options[] = {{"srcw", picture.width},
                                                             {"srch", picture.height},
