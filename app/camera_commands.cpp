@@ -2,12 +2,12 @@
 // The commands that reach the camera: each reads what it needs from the window, leaves the
 // camera's part to the camera thread and shows the outcome when it comes back.
 #include "app/command_turns.h"
-#include "app/follow_light_window.h"
 #include "app/series_page.h"
 #include "app/vantlow.h"
 #include "camera/detection.h"
 #include "camera/settings_page.h"
 #include "capture/capture_pass.h"
+#include "capture/follow_light_window.h"
 #include "capture/reconnect.h"
 #include "capture/run_state.h"
 #include "capture/series.h"
@@ -54,6 +54,11 @@ CaptureRequest read_capture_request() {
 }
 
 } // namespace
+
+void MyFrame::ParameterChanged(wxCommandEvent& event) {
+    settingsChanged = true;
+    note_box_chosen(event.GetEventObject());
+}
 
 void MyFrame::CapturePressed(wxCommandEvent& event) {
     if (!command_turns().wait_for_turn(captureButton,

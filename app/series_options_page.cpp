@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/series_options_page.h"
 
-#include "app/light_plot.h"
 #include "app/series_options_store.h"
 #include "capture/series_options.h"
+#include "display/light_plot.h"
 
 #include <wx/checkbox.h>
 #include <wx/choice.h>

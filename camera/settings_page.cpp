@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "camera/settings_page.h"
 
-#include "app/follow_light_window.h"
 #include "app/vantlow.h"
 #include "camera/camera_handle.h"
 #include "camera/detection.h"
@@ -110,9 +109,4 @@ wxWindow* add_parameter_controls(wxWindow* page, CameraWidget* widget) {
             add_parameter_controls(page, child);
     }
     return page;
-}
-
-void MyFrame::ParameterChanged(wxCommandEvent& event) {
-    settingsChanged = true;
-    note_box_chosen(event.GetEventObject());
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "capture/light_point.h"
 #include "capture/light_ramp.h"
+#include "display/light_point.h"
 #include "record/series_record.h"
 
 #include <chrono>

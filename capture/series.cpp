@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "capture/series.h"
-#include "app/follow_light_window.h"
 #include "app/series_page.h"
 #include "app/vantlow.h"
+#include "capture/follow_light_window.h"
 #include "capture/gui_bridge.h"
 #include "capture/reconnect.h"
 #include "capture/run_state.h"

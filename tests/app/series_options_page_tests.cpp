@@ -2,8 +2,8 @@
 // The Series Options page and the options file behind it, as the photographer meets them.
 #include "series/series_window.h"
 
-#include "app/light_plot.h"
 #include "app/series_options_store.h"
+#include "display/light_plot.h"
 #include "display/window_pixels.h"
 #include "support/environment_variable.h"
 

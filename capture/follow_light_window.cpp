@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/follow_light_window.h"
+#include "capture/follow_light_window.h"
 
-#include "app/light_plot.h"
 #include "camera/settings_page.h"
 #include "capture/run_state.h"
+#include "display/light_plot.h"
 
 #include <set>
 #include <string>

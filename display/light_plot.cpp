@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/light_plot.h"
+#include "display/light_plot.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "capture/light_point.h"
+#include "display/light_point.h"
 
 #include <cstddef>
 #include <vector>
